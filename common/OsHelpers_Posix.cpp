@@ -1,0 +1,1 @@
+#include "common/OsHelpers.h"

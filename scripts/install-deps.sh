@@ -1,0 +1,20 @@
+#!/bin/sh
+# Installs what the builds and tests need on a Debian machine; does nothing
+# when everything is present. Runs as root or through sudo.
+set -e
+SUDO=""
+if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
+
+need=""
+have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "ok installed"; }
+for p in cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev g++-mingw-w64-i686 wine wine32:i386 xvfb xauth; do
+    have_pkg "$p" || need="$need $p"
+done
+[ -z "$need" ] && exit 0
+
+echo "Installing:$need"
+if ! dpkg --print-foreign-architectures | grep -q i386; then
+    $SUDO dpkg --add-architecture i386
+fi
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $need >/dev/null
