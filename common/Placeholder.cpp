@@ -1,0 +1,2 @@
+// Keeps the library non-empty until its classes arrive.
+namespace common { int g_placeholder = 0; }
