@@ -15,7 +15,7 @@ typedef std::u16string WideText;
 
 // printf-style format checking for the formatting functions.
 #if defined(__GNUC__)
-#define COMMON_PRINTF_FORMAT(fmt, args) __attribute__((format(printf, fmt, args)))
+#define COMMON_PRINTF_FORMAT(fmt, args) __attribute__((format(gnu_printf, fmt, args)))
 #else
 #define COMMON_PRINTF_FORMAT(fmt, args)
 #endif
