@@ -1,0 +1,33 @@
+#include "common/FileReplace.h"
+
+#include "common/HostFiles.h"
+
+namespace common {
+
+bool WriteFileReplacing(const WChar* path, const void* data, int64_t size) {
+    if (!path || !*path || size < 0 || (size > 0 && !data))
+        return false;
+    WideText temporary(path);
+    temporary += u".tmp";
+    std::FILE* file = HostOpenFile(temporary.c_str(), "w+b");
+    if (!file)
+        return false;
+    // Written in pieces so that a size beyond size_t (a 32-bit build) cannot wrap.
+    const unsigned char* bytes = static_cast<const unsigned char*>(data);
+    bool ok = true;
+    while (ok && size > 0) {
+        const size_t piece = size > (1 << 20) ? size_t(1) << 20 : static_cast<size_t>(size);
+        ok = std::fwrite(bytes, 1, piece, file) == piece;
+        bytes += piece;
+        size -= static_cast<int64_t>(piece);
+    }
+    ok = ok && std::fflush(file) == 0 && HostFlushFile(file);
+    // A close can still report a failed write of the last buffered bytes.
+    ok = (std::fclose(file) == 0) && ok;
+    ok = ok && HostReplaceFile(temporary.c_str(), path);
+    if (!ok)
+        HostDeleteFile(temporary.c_str());
+    return ok;
+}
+
+} // namespace common
