@@ -1,0 +1,7 @@
+#include "common/COptionNodeInterface.h"
+
+namespace common {
+
+COptionNodeInterface::~COptionNodeInterface() = default;
+
+} // namespace common
