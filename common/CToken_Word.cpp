@@ -1,0 +1,7 @@
+#include "common/CToken_Word.h"
+
+namespace common {
+
+CToken_Word::~CToken_Word() = default;
+
+} // namespace common
