@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/CDirectoryListing.h"
+#include "common/Utf8.h"
 
 namespace common {
 
@@ -16,78 +17,6 @@ namespace {
 
 bool IsSeparator(WChar c) {
     return c == u'\\' || c == u'/';
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-// UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
-std::string ToUtf8(const WideText& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        AppendUtf8(out, c);
-    }
-    return out;
-}
-
-// UTF-8 to UTF-16; a malformed sequence becomes U+FFFD.
-WideText FromUtf8(const char* text) {
-    WideText out;
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
-    while (*p) {
-        const unsigned char lead = *p;
-        int extra = lead < 0x80                    ? 0
-                    : lead >= 0xC2 && lead <= 0xDF ? 1
-                    : lead >= 0xE0 && lead <= 0xEF ? 2
-                    : lead >= 0xF0 && lead <= 0xF4 ? 3
-                                                   : -1;
-        char32_t c = extra == 0 ? lead : extra == 1 ? lead & 0x1F : extra == 2 ? lead & 0x0F : lead & 0x07;
-        bool valid = extra >= 0;
-        for (int k = 1; valid && k <= extra; ++k) {
-            if ((p[k] & 0xC0) != 0x80)
-                valid = false;
-            else
-                c = (c << 6) | (p[k] & 0x3F);
-        }
-        if (valid && ((extra == 2 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) ||
-                      (extra == 3 && (c < 0x10000 || c > 0x10FFFF))))
-            valid = false;
-        if (!valid) {
-            out += u'\xFFFD';
-            ++p;
-            continue;
-        }
-        if (c >= 0x10000) {
-            out += static_cast<WChar>(0xD800 + ((c - 0x10000) >> 10));
-            out += static_cast<WChar>(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            out += static_cast<WChar>(c);
-        }
-        p += extra + 1;
-    }
-    return out;
 }
 
 WChar Fold(WChar c) {
@@ -149,7 +78,7 @@ bool HostScanFolder(const WChar* folder, const WChar* pattern, FolderEntryVisito
     if (!path.empty() && !IsSeparator(path.back()))
         path += u'/';
 
-    const std::string hostFolder = ToUtf8(path);
+    const std::string hostFolder = ToUtf8(path.c_str());
     DIR* dir = opendir(hostFolder.c_str());
     if (!dir)
         return false;

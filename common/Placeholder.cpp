@@ -1,2 +1,0 @@
-// Keeps the library non-empty until its classes arrive.
-namespace common { int g_placeholder = 0; }
