@@ -30,7 +30,13 @@ function(korvet_add_test name)
     else()
         target_compile_definitions(${name} PRIVATE KORVET_SHARED_DATA="${KORVET_SHARED_DATA}"
                                    KORVET_TEST_TEMP="${CMAKE_BINARY_DIR}/testtmp")
-        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${T_LABELS}")
+        # The discovered tests take one label: a list would not survive the
+        # generated property call, so the last label (the most specific) wins.
+        set(_label "")
+        if(T_LABELS)
+            list(GET T_LABELS -1 _label)
+        endif()
+        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${_label}")
     endif()
     file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/testtmp)
 endfunction()
