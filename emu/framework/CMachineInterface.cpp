@@ -1,0 +1,15 @@
+#include "emu/framework/CMachineInterface.h"
+
+namespace emu {
+
+CMachineInterface::CMachineInterface() : m_traceLevel(nullptr) {}
+
+CMachineInterface::~CMachineInterface() {}
+
+uint32_t CMachineInterface::CheckBreak(bool* /*request*/, bool* result) {
+    if (result != nullptr)
+        *result = true;
+    return 0;
+}
+
+} // namespace emu

@@ -1,0 +1,11 @@
+#include "emu/framework/CPorts.h"
+
+namespace emu {
+
+CPorts::CPorts() {
+    SetName("_PORT");
+}
+
+CPorts::~CPorts() {}
+
+} // namespace emu
