@@ -1,8 +1,11 @@
 #include "emu/framework/CDevice.h"
 
+#include "common/CNarrowString.h"
 #include "common/CStreamHolder.h"
+#include "common/CTextConsole.h"
 #include "emu/framework/CDeviceParameterList.h"
 #include "emu/framework/COptionTree.h"
+#include "emu/framework/ConsoleColors.h"
 
 namespace emu {
 
@@ -10,6 +13,27 @@ namespace {
 
 const char kChunkName[] = "_DEV";
 const uint8_t kChunkVersion = 0;
+
+const char kBreakMark[] = " BREAK";
+
+// Appends the message to the text; a message too long for the string family
+// leaves the text as it was, so the line still shows its label.
+void AppendMessage(common::CNarrowString& text, const char* format, va_list args) {
+    try {
+        text.FormatV(format, args);
+    } catch (const char*) {
+    }
+}
+
+// An unlabelled console line; empty texts are dropped.
+void AppendMessageLine(common::CTextConsole* console, common::ARGB colour, const char* format, va_list args) {
+    if (console == nullptr)
+        return;
+    common::CNarrowString text;
+    AppendMessage(text, format, args);
+    if (!text.IsEmpty())
+        console->AppendColoredLine(text, &colour, true);
+}
 
 } // namespace
 
@@ -131,6 +155,164 @@ void CDevice::SetIrq(int32_t line, bool flag, uint8_t parameterFlags) {
     m_irqFlag = flag;
     m_irqLine = static_cast<uint64_t>(static_cast<int64_t>(line));
     m_parameters->AddValue("IRQ", parameterFlags != 0, &m_irqFlag, &m_irqLine);
+}
+
+const char* CDevice::GetTraceLabel() const {
+    return m_shortName.IsEmpty() ? m_name.GetNarrow() : m_shortName.GetNarrow();
+}
+
+void CDevice::AppendTraceLine(const char* mark, common::ARGB colour, const char* format, va_list args) {
+    if (m_console == nullptr)
+        return;
+    // The prefix "[%s%s] " with the label and the mark, built without formatting.
+    common::CNarrowString text;
+    text.AppendNarrow("[");
+    text.AppendNarrow(GetTraceLabel());
+    text.AppendNarrow(mark);
+    text.AppendNarrow("] ");
+    AppendMessage(text, format, args);
+    m_console->AppendColoredLine(text, &colour, true);
+}
+
+bool CDevice::TraceChecked(bool brk, bool stopRequest, common::ARGB plainColour, common::ARGB breakColour,
+                           const char* format, va_list args) {
+    if (!brk) {
+        AppendTraceLine("", plainColour, format, args);
+        return false;
+    }
+    // The line prints unless the check declines it: a check that answers
+    // without a word (the debugger while the emulation is parked) still shows
+    // the event that carries a break flag.
+    bool stop = stopRequest;
+    bool print = true;
+    if (m_machine->CheckBreak(&stop, &print) != 0) {
+        AppendTraceLine(kBreakMark, breakColour, format, args);
+        return stop;
+    }
+    if (print)
+        AppendTraceLine("", breakColour, format, args);
+    return false;
+}
+
+bool CDevice::TraceRead(bool trace, bool brk, bool peek, const char* format, ...) {
+    if (peek || !IsTraceActive(trace, brk))
+        return false;
+    va_list args;
+    va_start(args, format);
+    const bool stop =
+        TraceChecked(brk, true, ConsoleColors[kColourRead], ConsoleColors[kColourAccessBreak], format, args);
+    va_end(args);
+    return stop;
+}
+
+bool CDevice::TraceWrite(bool trace, bool brk, bool peek, const char* format, ...) {
+    if (peek || !IsTraceActive(trace, brk))
+        return false;
+    va_list args;
+    va_start(args, format);
+    const bool stop =
+        TraceChecked(brk, true, ConsoleColors[kColourWrite], ConsoleColors[kColourAccessBreak], format, args);
+    va_end(args);
+    return stop;
+}
+
+bool CDevice::TraceRegisterRead(bool trace, bool brk, bool peek, const char* format, ...) {
+    if (peek || !IsTraceActive(trace, brk))
+        return false;
+    va_list args;
+    va_start(args, format);
+    const bool stop =
+        TraceChecked(brk, true, ConsoleColors[kColourTrace], ConsoleColors[kColourAccessBreak], format, args);
+    va_end(args);
+    return stop;
+}
+
+bool CDevice::TraceRegisterWrite(bool trace, bool brk, const char* format, ...) {
+    if (m_machine == nullptr || !(trace || brk))
+        return false;
+    va_list args;
+    va_start(args, format);
+    const bool stop =
+        TraceChecked(brk, true, ConsoleColors[kColourTrace], ConsoleColors[kColourAccessBreak], format, args);
+    va_end(args);
+    return stop;
+}
+
+bool CDevice::TraceOutput(bool trace, bool brk, bool stopRequest, bool peek, const char* format, ...) {
+    if (peek || !IsTraceActive(trace, brk))
+        return false;
+    const common::ARGB breakColour = ConsoleColors[stopRequest ? kColourAccessBreak : kColourEventBreak];
+    va_list args;
+    va_start(args, format);
+    const bool stop = TraceChecked(brk, stopRequest, ConsoleColors[kColourTrace], breakColour, format, args);
+    va_end(args);
+    return stop;
+}
+
+bool CDevice::TraceBreak(bool brk, const char* format, ...) {
+    if (m_machine == nullptr || !brk)
+        return false;
+    va_list args;
+    va_start(args, format);
+    AppendTraceLine(kBreakMark, ConsoleColors[kColourAccessBreak], format, args);
+    va_end(args);
+    bool stop = true;
+    bool print = true;
+    return m_machine->CheckBreak(&stop, &print) != 0 && stop;
+}
+
+void CDevice::TraceInterrupt(bool trace, bool brk, const char* format, ...) {
+    if (m_machine == nullptr || !(trace || brk))
+        return;
+    va_list args;
+    va_start(args, format);
+    TraceChecked(brk, false, ConsoleColors[kColourTrace], ConsoleColors[kColourEventBreak], format, args);
+    va_end(args);
+}
+
+void CDevice::TraceState(bool trace, bool brk, bool peek, const char* format, ...) {
+    if (peek || !IsTraceActive(trace, brk))
+        return;
+    va_list args;
+    va_start(args, format);
+    TraceChecked(brk, false, ConsoleColors[kColourTrace], ConsoleColors[kColourEventBreak], format, args);
+    va_end(args);
+}
+
+void CDevice::TraceStatus(bool trace, bool peek, const char* format, ...) {
+    if (peek || !IsTraceActive(trace, false))
+        return;
+    va_list args;
+    va_start(args, format);
+    AppendTraceLine("", ConsoleColors[kColourTrace], format, args);
+    va_end(args);
+}
+
+void CDevice::TraceInfo(bool trace, const char* format, ...) {
+    if (m_machine == nullptr || !trace)
+        return;
+    va_list args;
+    va_start(args, format);
+    AppendTraceLine("", ConsoleColors[kColourTrace], format, args);
+    va_end(args);
+}
+
+void CDevice::ConsoleMessage(const char* format, ...) {
+    if (m_machine == nullptr)
+        return;
+    va_list args;
+    va_start(args, format);
+    AppendMessageLine(m_machine->GetConsole(), ConsoleColors[kColourTrace], format, args);
+    va_end(args);
+}
+
+void CDevice::ConsoleError(const char* format, ...) {
+    if (m_machine == nullptr)
+        return;
+    va_list args;
+    va_start(args, format);
+    AppendMessageLine(m_machine->GetConsole(), ConsoleColors[kColourError], format, args);
+    va_end(args);
 }
 
 } // namespace emu

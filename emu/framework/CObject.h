@@ -14,6 +14,7 @@
 
 #include "common/CNarrowString.h"
 #include "common/Types.h"
+#include "emu/framework/ConsoleColors.h"
 
 namespace common {
 class CSettingsRegistry;
@@ -32,7 +33,7 @@ public:
     typedef std::map<common::CNarrowString, CObject*, common::NarrowStringLess> NameMap;
 
     // Colour of LogError lines (ARGB).
-    static constexpr uint32_t kErrorColour = 0xFFFF3C3C;
+    static constexpr common::ARGB kErrorColour = ConsoleColors[kColourError];
 
     CObject();
 
@@ -77,8 +78,9 @@ public:
     // Always false; a device uses it as the initial value of one of its flags.
     static bool ReturnZero();
 
-    // One console line in the default colour, or in the error colour (an empty
-    // error text prints nothing). Without a console nothing is printed.
+    // One line on the object's console (SetConsole): a message in the console's
+    // default colour, even when empty; an error in the error colour, dropped
+    // when empty. Without a console nothing is printed.
     void LogMessage(const char* format, ...) COMMON_PRINTF_FORMAT(2, 3);
     void LogError(const char* format, ...) COMMON_PRINTF_FORMAT(2, 3);
 

@@ -1,0 +1,9 @@
+#include "emu/framework/CBusInterface.h"
+
+namespace emu {
+
+CBusInterface::CBusInterface() {}
+
+CBusInterface::~CBusInterface() {}
+
+} // namespace emu

@@ -1,0 +1,9 @@
+#include "emu/framework/CInterruptControllerInterface.h"
+
+namespace emu {
+
+CInterruptControllerInterface::CInterruptControllerInterface() {}
+
+CInterruptControllerInterface::~CInterruptControllerInterface() {}
+
+} // namespace emu
