@@ -8,8 +8,19 @@ endif()
 include(GoogleTest)
 
 # Third-party data that tests read in place (never copied into the repo).
-get_filename_component(KORVET_SHARED_DATA "${CMAKE_SOURCE_DIR}/../shared/data" ABSOLUTE)
-set(KORVET_SHARED_DATA "${KORVET_SHARED_DATA}" CACHE PATH "Folder of third-party test data")
+# It lies beside the checkout; the environment may name another place.
+if(DEFINED ENV{KORVET_SHARED_DATA})
+    set(_shared "$ENV{KORVET_SHARED_DATA}")
+else()
+    get_filename_component(_shared "${CMAKE_SOURCE_DIR}/../shared/data" ABSOLUTE)
+    if(NOT EXISTS "${_shared}" AND EXISTS "/work/shared/data")
+        set(_shared "/work/shared/data")
+    endif()
+endif()
+if(NOT EXISTS "${_shared}")
+    message(WARNING "Third-party test data not found at ${_shared}")
+endif()
+set(KORVET_SHARED_DATA "${_shared}" CACHE PATH "Folder of third-party test data")
 
 # korvet_add_test(<name> LIBS <libs...> SOURCES <files...> [LABELS <labels...>])
 # Natively every GoogleTest case becomes a CTest test; under Wine one CTest test
