@@ -1,0 +1,366 @@
+// The channel's state section, its settings keys and its Debug menu.
+#include <cstring>
+
+#include "common/CSettingsRegistry.h"
+#include "common/CStreamHolder.h"
+#include "common/CWideString.h"
+#include "emu/chips/CTimerChannel_I8253.h"
+#include "emu/framework/COptionTree.h"
+
+namespace emu {
+
+namespace {
+
+constexpr uint8_t kStateVersion = 0;
+constexpr uint8_t kStatusWaiting = 4; // DRDS bit 2
+constexpr int32_t kTextSelectAll = 78;
+constexpr int32_t kTextClearAll = 79;
+constexpr int kMaxOffered = 13; // 4 port, 2 sound, 1 interrupt and 6 mode flags
+
+typedef common::CNarrowString CName;
+
+bool WriteDouble(common::CStreamHolder& holder, double value, const char* name) {
+    uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof(bits));
+    uint8_t bytes[8];
+    for (int i = 0; i < 8; ++i)
+        bytes[i] = static_cast<uint8_t>(bits >> (8 * i));
+    return holder.WriteBlobField(bytes, sizeof(bytes), CName(name));
+}
+
+bool ReadDouble(common::CStreamHolder& holder, double& value, const char* name) {
+    uint8_t bytes[8];
+    if (!holder.ReadBlobField(bytes, sizeof(bytes), CName(name)))
+        return false;
+    uint64_t bits = 0;
+    for (int i = 0; i < 8; ++i)
+        bits |= static_cast<uint64_t>(bytes[i]) << (8 * i);
+    std::memcpy(&value, &bits, sizeof(value));
+    return true;
+}
+
+uint8_t* Byte(bool* flag) {
+    return reinterpret_cast<uint8_t*>(flag);
+}
+
+} // namespace
+
+// --- State section ----------------------------------------------------------------------------
+
+bool CTimerChannel_I8253::SaveData(common::CStreamHolder& holder) {
+    if (!CDevice::SaveData(holder))
+        return false;
+    const CRegisters& r = m_regs;
+    const uint8_t drds = static_cast<uint8_t>(static_cast<uint8_t>(r.DRDS) | (r.statusLatched ? kStatusWaiting : 0));
+    bool ok = holder.WriteUInt8Field(kStateVersion, CName("VER"));
+    ok = ok && holder.WriteBoolField(m_soundGeneration, CName("SNDG"));
+    if (m_soundGeneration) {
+        ok = ok && holder.WriteInt64Field(m_SNDH, CName("SNDH"));
+        ok = ok && holder.WriteInt64Field(m_SNDL, CName("SNDL"));
+        ok = ok && holder.WriteInt64Field(m_SNDR, CName("SNDR"));
+        ok = ok && holder.WriteBoolField(m_SNDX, CName("SNDX"));
+    }
+    ok = ok && holder.WriteBoolField(r.ZCR, CName("ZCR"));
+    ok = ok && holder.WriteUInt16Field(r.CR, CName("CR"));
+    ok = ok && holder.WriteUInt8Field(r.CRT, CName("CRT"));
+    ok = ok && holder.WriteUInt16Field(r.CE, CName("CE"));
+    ok = ok && holder.WriteUInt16Field(r.OL, CName("OL"));
+    ok = ok && holder.WriteUInt8Field(r.RSTA, CName("RSTA"));
+    ok = ok && holder.WriteUInt8Field(r.LSTA, CName("LSTA"));
+    ok = ok && holder.WriteUInt8Field(r.CWR, CName("CWR"));
+    ok = ok && holder.WriteBoolField(r.LTCH, CName("LTCH"));
+    ok = ok && holder.WriteBoolField(r.INPT, CName("INPT"));
+    ok = ok && holder.WriteBoolField(r.OUTP, CName("OUTP"));
+    ok = ok && holder.WriteBoolField(r.SGNL, CName("SGNL"));
+    ok = ok && holder.WriteUInt8Field(static_cast<uint8_t>(r.DWRS), CName("DWRS"));
+    ok = ok && holder.WriteUInt8Field(drds, CName("DRDS"));
+    ok = ok && holder.WriteUInt16Field(r.CRU, CName("CRU"));
+    ok = ok && WriteDouble(holder, m_wave.CEH, "CEH");
+    ok = ok && WriteDouble(holder, m_wave.CEL, "CEL");
+    ok = ok && WriteDouble(holder, m_wave.CEHX, "CEHX");
+    ok = ok && WriteDouble(holder, m_wave.CELX, "CELX");
+    ok = ok && holder.WriteBoolField(m_wave.CER, CName("CER"));
+    ok = ok && holder.WriteBoolField(m_wave.CES, CName("CES"));
+    ok = ok && holder.WriteBoolField(m_wave.CECO, CName("CECO"));
+    ok = ok && holder.WriteBoolField(r.LGAT, CName("LGAT"));
+    ok = ok && holder.WriteBoolField(r.MNOD, CName("MNOD"));
+    ok = ok && holder.WriteUInt32Field(r.INTC, CName("INTC"));
+    ok = ok && holder.WriteInt64Field(r.CEFF, CName("CEFF"));
+    ok = ok && WriteDouble(holder, r.STTM, "STTM");
+    ok = ok && WriteDouble(holder, r.CETM, "CETM");
+    ok = ok && holder.WriteUInt32Field(r.BFRQ, CName("BFRQ"));
+    ok = ok && holder.WriteUInt32Field(static_cast<uint32_t>(r.BFRO), CName("BFRO"));
+    ok = ok && holder.WriteBoolField(r.SWCH, CName("SWCH"));
+    return ok;
+}
+
+bool CTimerChannel_I8253::LoadData(common::CStreamHolder& holder, common::CNarrowString* errorText) {
+    // The bus has let go of the staging array this channel was to fill next,
+    // whether or not this load gets as far as the sound fields.
+    if (m_soundGeneration)
+        DropSoundBuffer();
+    if (!CDevice::LoadData(holder, errorText))
+        return false;
+    CRegisters& r = m_regs;
+    uint8_t version = 0xFF;
+    bool soundGeneration = false;
+    uint8_t dwrs = 0;
+    uint8_t drds = 0;
+    uint32_t bfro = 0;
+    if (!holder.ReadUInt8Field(version, CName("VER")) || version != kStateVersion)
+        return false;
+    if (!holder.ReadBoolField(soundGeneration, CName("SNDG")) || soundGeneration != m_soundGeneration)
+        return false;
+    if (m_soundGeneration) {
+        if (!holder.ReadInt64Field(m_SNDH, CName("SNDH")))
+            return false;
+        if (!holder.ReadInt64Field(m_SNDL, CName("SNDL")))
+            return false;
+        if (!holder.ReadInt64Field(m_SNDR, CName("SNDR")))
+            return false;
+        if (!holder.ReadBoolField(m_SNDX, CName("SNDX")))
+            return false;
+    }
+    if (!holder.ReadBoolField(r.ZCR, CName("ZCR")))
+        return false;
+    if (!holder.ReadUInt16Field(r.CR, CName("CR")))
+        return false;
+    if (!holder.ReadUInt8Field(r.CRT, CName("CRT")))
+        return false;
+    if (!holder.ReadUInt16Field(r.CE, CName("CE")))
+        return false;
+    if (!holder.ReadUInt16Field(r.OL, CName("OL")))
+        return false;
+    if (!holder.ReadUInt8Field(r.RSTA, CName("RSTA")))
+        return false;
+    if (!holder.ReadUInt8Field(r.LSTA, CName("LSTA")))
+        return false;
+    if (!holder.ReadUInt8Field(r.CWR, CName("CWR")))
+        return false;
+    SelectGenerator();
+    if (!holder.ReadBoolField(r.LTCH, CName("LTCH")))
+        return false;
+    if (!holder.ReadBoolField(r.INPT, CName("INPT")))
+        return false;
+    if (!holder.ReadBoolField(r.OUTP, CName("OUTP")))
+        return false;
+    if (!holder.ReadBoolField(r.SGNL, CName("SGNL")))
+        return false;
+    if (!holder.ReadUInt8Field(dwrs, CName("DWRS")))
+        return false;
+    r.DWRS = static_cast<WriteState>(dwrs);
+    if (!holder.ReadUInt8Field(drds, CName("DRDS")))
+        return false;
+    r.DRDS = static_cast<ReadState>(drds & 3);
+    r.statusLatched = (drds & kStatusWaiting) != 0;
+    if (!holder.ReadUInt16Field(r.CRU, CName("CRU")))
+        return false;
+    if (!ReadDouble(holder, m_wave.CEH, "CEH"))
+        return false;
+    if (!ReadDouble(holder, m_wave.CEL, "CEL"))
+        return false;
+    if (!ReadDouble(holder, m_wave.CEHX, "CEHX"))
+        return false;
+    if (!ReadDouble(holder, m_wave.CELX, "CELX"))
+        return false;
+    if (!holder.ReadBoolField(m_wave.CER, CName("CER")))
+        return false;
+    if (!holder.ReadBoolField(m_wave.CES, CName("CES")))
+        return false;
+    if (!holder.ReadBoolField(m_wave.CECO, CName("CECO")))
+        return false;
+    if (!holder.ReadBoolField(r.LGAT, CName("LGAT")))
+        return false;
+    if (!holder.ReadBoolField(r.MNOD, CName("MNOD")))
+        return false;
+    if (!holder.ReadUInt32Field(r.INTC, CName("INTC")))
+        return false;
+    if (!holder.ReadInt64Field(r.CEFF, CName("CEFF")))
+        return false;
+    if (!ReadDouble(holder, r.STTM, "STTM"))
+        return false;
+    if (!ReadDouble(holder, r.CETM, "CETM"))
+        return false;
+    if (!holder.ReadUInt32Field(r.BFRQ, CName("BFRQ")))
+        return false;
+    if (!holder.ReadUInt32Field(bfro, CName("BFRO")))
+        return false;
+    r.BFRO = bfro; // the high half is not kept
+    return holder.ReadBoolField(r.SWCH, CName("SWCH"));
+}
+
+// --- Settings -----------------------------------------------------------------------------------
+
+bool CTimerChannel_I8253::CollectProperties(common::CSettingsRegistry* registry, bool enabledOnly) {
+    if (registry == nullptr)
+        return false;
+    common::CNarrowString key;
+    for (int mode = 0; mode < kMenuModes; ++mode) {
+        key.Format("TraceModes%ld", static_cast<long>(mode));
+        registry->BindBool(key, &m_flags.TraceModes[mode]);
+        key.Format("BreakModes%ld", static_cast<long>(mode));
+        registry->BindBool(key, &m_flags.BreakModes[mode]);
+    }
+    struct CBinding {
+        const char* name;
+        bool* flag;
+    };
+    const CBinding ports[] = {{"TraceWriteMODE", &m_flags.TraceWriteMODE}, {"BreakWriteMODE", &m_flags.BreakWriteMODE},
+                              {"TraceReadMODE", &m_flags.TraceReadMODE},   {"BreakReadMODE", &m_flags.BreakReadMODE},
+                              {"TraceWriteDATA", &m_flags.TraceWriteDATA}, {"BreakWriteDATA", &m_flags.BreakWriteDATA},
+                              {"TraceReadDATA", &m_flags.TraceReadDATA},   {"BreakReadDATA", &m_flags.BreakReadDATA}};
+    for (const CBinding& binding : ports)
+        registry->BindBool(CName(binding.name), binding.flag);
+    if (m_soundGeneration) {
+        const CBinding sound[] = {{"TraceEnableSOUND", &m_flags.TraceEnableSOUND},
+                                  {"BreakEnableSOUND", &m_flags.BreakEnableSOUND},
+                                  {"TraceDisableSOUND", &m_flags.TraceDisableSOUND},
+                                  {"BreakDisableSOUND", &m_flags.BreakDisableSOUND}};
+        for (const CBinding& binding : sound)
+            registry->BindBool(CName(binding.name), binding.flag);
+    }
+    if (HasIrq()) {
+        registry->BindBool(CName("TraceRaiseIRQ"), &m_flags.TraceRaiseIRQ);
+        registry->BindBool(CName("BreakRaiseIRQ"), &m_flags.BreakRaiseIRQ);
+    }
+    return CDevice::CollectProperties(registry, enabledOnly);
+}
+
+bool CTimerChannel_I8253::ValidateProperties(bool /*enabledOnly*/) {
+    return true;
+}
+
+// --- Debug menu ---------------------------------------------------------------------------------
+
+int CTimerChannel_I8253::GetOfferedFlags(bool breakKind, bool** out) {
+    CTraceFlags& f = m_flags;
+    int count = 0;
+    out[count++] = breakKind ? &f.BreakWriteMODE : &f.TraceWriteMODE;
+    out[count++] = breakKind ? &f.BreakReadMODE : &f.TraceReadMODE;
+    out[count++] = breakKind ? &f.BreakWriteDATA : &f.TraceWriteDATA;
+    out[count++] = breakKind ? &f.BreakReadDATA : &f.TraceReadDATA;
+    if (m_soundGeneration) {
+        out[count++] = breakKind ? &f.BreakEnableSOUND : &f.TraceEnableSOUND;
+        out[count++] = breakKind ? &f.BreakDisableSOUND : &f.TraceDisableSOUND;
+    }
+    if (HasIrq())
+        out[count++] = breakKind ? &f.BreakRaiseIRQ : &f.TraceRaiseIRQ;
+    for (int mode = 0; mode < kMenuModes; ++mode)
+        out[count++] = breakKind ? &f.BreakModes[mode] : &f.TraceModes[mode];
+    return count;
+}
+
+void CTimerChannel_I8253::AddTraceAllActions(common::COptionNode* node) {
+    bool* flags[kMaxOffered];
+    const int count = GetOfferedFlags(false, flags);
+    for (int i = 0; node != nullptr && i < count; ++i)
+        node->AddActionSetByte(Byte(flags[i]), 1);
+}
+
+void CTimerChannel_I8253::AddBreakAllActions(common::COptionNode* node) {
+    bool* flags[kMaxOffered];
+    const int count = GetOfferedFlags(true, flags);
+    for (int i = 0; node != nullptr && i < count; ++i)
+        node->AddActionSetByte(Byte(flags[i]), 1);
+}
+
+void CTimerChannel_I8253::AddClearAllActions(common::COptionNode* node) {
+    bool* flags[kMaxOffered];
+    for (int kind = 0; kind < 2; ++kind) {
+        const int count = GetOfferedFlags(kind != 0, flags);
+        for (int i = 0; node != nullptr && i < count; ++i)
+            node->AddActionSetByte(Byte(flags[i]), 0);
+    }
+}
+
+namespace {
+
+// A sub-menu of check items over the flags, a separator, "Select All" and
+// "Clear All"; checked while any item is, and so is the menu holding it.
+void AddFlagGroup(common::COptionNode* menu, const char* caption, const common::CNarrowString* texts,
+                  bool* const* flags, int count) {
+    common::COptionNode* group = menu->CreateChild(common::CWideString(caption));
+    if (group == nullptr)
+        return;
+    for (int i = 0; i < count; ++i) {
+        common::COptionNode* item =
+            group->CreateCheckItem(common::CWideString(texts[i].GetNarrow()), Byte(flags[i]), 1, nullptr, 1);
+        if (item != nullptr)
+            group->AddCheckedWhenNode(item, true);
+    }
+    group->CreateUnnamedChild();
+    common::COptionNode* selectAll = group->CreateChildById(kTextSelectAll);
+    common::COptionNode* clearAll = group->CreateChildById(kTextClearAll);
+    for (int i = 0; i < count; ++i) {
+        if (selectAll != nullptr)
+            selectAll->AddActionSetByte(Byte(flags[i]), 1);
+        if (clearAll != nullptr)
+            clearAll->AddActionSetByte(Byte(flags[i]), 0);
+    }
+    menu->AddCheckedWhenNode(group, true);
+}
+
+} // namespace
+
+void CTimerChannel_I8253::BuildFlagMenu(COptionTree* menu, bool breakKind) {
+    CTraceFlags& f = m_flags;
+    const char* prefix = breakKind ? "Break On " : "Trace ";
+    common::CNarrowString caption;
+    common::CNarrowString texts[kMenuModes];
+
+    texts[0] = "Write MODE";
+    texts[1] = "Read MODE";
+    texts[2] = "Write DATA";
+    texts[3] = "Read DATA";
+    bool* const ports[] = {
+        breakKind ? &f.BreakWriteMODE : &f.TraceWriteMODE, breakKind ? &f.BreakReadMODE : &f.TraceReadMODE,
+        breakKind ? &f.BreakWriteDATA : &f.TraceWriteDATA, breakKind ? &f.BreakReadDATA : &f.TraceReadDATA};
+    caption.Format("%sPorts", prefix);
+    AddFlagGroup(menu, caption.GetNarrow(), texts, ports, 4);
+
+    bool* modes[kMenuModes];
+    for (int mode = 0; mode < kMenuModes; ++mode) {
+        texts[mode].Format("%ld - %s", static_cast<long>(mode), GetModeName(mode));
+        modes[mode] = breakKind ? &f.BreakModes[mode] : &f.TraceModes[mode];
+    }
+    caption.Format("%sModes", prefix);
+    AddFlagGroup(menu, caption.GetNarrow(), texts, modes, kMenuModes);
+
+    bool* lines[3];
+    int count = 0;
+    if (m_soundGeneration) {
+        texts[count] = "Enable SOUND";
+        lines[count++] = breakKind ? &f.BreakEnableSOUND : &f.TraceEnableSOUND;
+        texts[count] = "Disable SOUND";
+        lines[count++] = breakKind ? &f.BreakDisableSOUND : &f.TraceDisableSOUND;
+    }
+    if (HasIrq()) {
+        texts[count] = "Raise IRQ";
+        lines[count++] = breakKind ? &f.BreakRaiseIRQ : &f.TraceRaiseIRQ;
+    }
+    if (count > 0) {
+        caption.Format("%s%s", prefix,
+                       m_soundGeneration && HasIrq() ? "Sound/IRQ"
+                       : m_soundGeneration           ? "Sound"
+                                                     : "IRQ");
+        AddFlagGroup(menu, caption.GetNarrow(), texts, lines, count);
+    }
+
+    caption.Format("%sAll", prefix);
+    common::COptionNode* all = menu->CreateChild(common::CWideString(caption.GetNarrow()));
+    if (breakKind)
+        AddBreakAllActions(all);
+    else
+        AddTraceAllActions(all);
+}
+
+void CTimerChannel_I8253::BuildMenu(COptionTree* menu, int32_t kind) {
+    CDevice::BuildMenu(menu, kind);
+    if (kind != kMenuDebug || menu == nullptr)
+        return;
+    BuildFlagMenu(menu, false);
+    menu->CreateUnnamedChild();
+    BuildFlagMenu(menu, true);
+}
+
+} // namespace emu
