@@ -1,0 +1,7 @@
+#include "gui/CApplication.h"
+
+namespace gui {
+
+CApplication::~CApplication() = default;
+
+} // namespace gui

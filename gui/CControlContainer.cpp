@@ -1,0 +1,7 @@
+#include "gui/CControlContainer.h"
+
+namespace gui {
+
+CControlContainer::~CControlContainer() = default;
+
+} // namespace gui

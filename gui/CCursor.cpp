@@ -1,0 +1,7 @@
+#include "gui/CCursor.h"
+
+namespace gui {
+
+CCursor::~CCursor() = default;
+
+} // namespace gui

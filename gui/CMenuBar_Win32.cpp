@@ -1,0 +1,40 @@
+#include "gui/CMenuBar.h"
+
+#include <windows.h>
+
+namespace gui {
+
+CMenuBar::~CMenuBar() = default;
+
+HMENU__* CMenuBar::CreateHandle() {
+    if (m_handle == nullptr) {
+        m_handle = CreateMenu();
+        if (m_handle == nullptr)
+            m_handle = CreatePopupMenu();
+        if (m_handle == nullptr)
+            return nullptr;
+    }
+    PrepareHandle();
+    return m_handle;
+}
+
+void CMenuBar::Redraw() {
+    if (m_ownerWindow != nullptr)
+        DrawMenuBar(m_ownerWindow);
+    CPopupMenu::Redraw();
+}
+
+HWND__* CMenuBar::GetOwner() {
+    if (m_ownerWindow != nullptr)
+        return m_ownerWindow;
+    return CPopupMenu::GetOwner();
+}
+
+bool CMenuBar::AttachToWindow(HWND__* window) {
+    m_ownerWindow = window;
+    if (m_handle != nullptr && window != nullptr)
+        DrawMenuBar(window);
+    return true;
+}
+
+} // namespace gui

@@ -1,0 +1,7 @@
+#include "gui/CWidgetInterface.h"
+
+namespace gui {
+
+CWidgetInterface::~CWidgetInterface() = default;
+
+} // namespace gui
