@@ -26,9 +26,14 @@ cmake --build --preset win32
 # CTest's pipes, lets every Windows test start in milliseconds.
 . "$ROOT/scripts/wine-env.sh"
 if [ -z "$DISPLAY" ]; then
-    Xvfb :97 -screen 0 1024x768x24 >/dev/null 2>&1 &
+    Xvfb :97 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
     export DISPLAY=:97
+    # Windows made before the server listens would fail: wait for its socket.
+    for _ in $(seq 1 50); do
+        [ -S /tmp/.X11-unix/X97 ] && break
+        sleep 0.2
+    done
 fi
 cleanup() {
     wineserver -k >/dev/null 2>&1 || true
