@@ -1,0 +1,111 @@
+#pragma once
+// The Korvet keyboard: a matrix of 11 rows by 8 columns of key switches,
+// driven by the program's key codes and read by the processor through the
+// 512-byte keyboard window of the memory maps.
+//
+//   Row  col 0     1     2     3     4     5     6     7      (blank: no key)
+//    0   \         A     B     C     D     E     F     G
+//    1   H         I     J     K     L     M     N     O
+//    2   P         Q     R     S     T     U     V     W
+//    3   X         Y     Z     [     '     ]           (0x98)
+//    4   0         1     2     3     4     5     6     7 `
+//    5   8         9     ; *   =     ,     -     .     /
+//    6   Enter     PrtSc Pause Del   Ins   BkSp  Tab   Space
+//    7   LShift    LAlt  RAlt  Esc   RCtrl LCtrl Caps  RShift
+//    8   Pad0      Pad1  Pad2  Pad3  Pad4  Pad5  Pad6  Pad7
+//    9   Pad8      Pad9
+//   10   F1        F2    F3    F4    F5
+//   The extended navigation keys share the keypad digits' cells; back-quote
+//   and keypad '*' also press the left Shift cell; Down arrow presses Pad5
+//   instead of Pad2 while "DownKeyAsNum5" is set.
+//
+// Window read (ReadMatrix, offset from the window start):
+//   0x000-0x0FF  offset bit k selects row k (0-7); result bit c = column c of
+//                any selected row pressed
+//   0x100-0x1FF  bits 4-7 select rows 0-3, read from column 1 up (column c to
+//                bit c-1, column 0 unseen); bits 0-2 select rows 8-10, all
+//                columns; bit 3 selects nothing
+//   0x200-       0
+//   Each read goes through the read trace "<=Keys[0x%.4X]=0x%.2X" (a quiet
+//   read prints nothing); "KeyTrace"/"KeyBreak": 0 never, 1 only a non-zero
+//   result, 2 every read.
+//
+// State (after the keyboard base's data): "VER" u8 0. The matrix is not
+// saved: the load rebuilds it from the key-state service's held keys.
+//
+// Emulation thread only; the settings bytes are also set by the Input menu.
+#include <cstdint>
+
+#include "emu/framework/CKeyboard.h"
+
+namespace emu {
+
+class CKeyboard_Korvet : public CKeyboard {
+public:
+    static constexpr int32_t kRows = 11;
+    static constexpr int32_t kColumns = 8;
+    static constexpr int32_t kCells = kRows * kColumns;
+    static constexpr int32_t kWindowSize = 0x200;
+
+    // "KeyTrace" and "KeyBreak" modes.
+    enum : uint32_t { kTraceNever = 0, kTraceNonZero = 1, kTraceEvery = 2 };
+
+    // Key codes with a meaning of their own.
+    static constexpr uint32_t kKeyDown = 0x28;
+    static constexpr uint32_t kKeyPadMultiply = 0x6A;
+    static constexpr uint32_t kKeyBackQuote = 0xF1;
+    static constexpr uint32_t kFirstKey = 0x08;
+    static constexpr uint32_t kLastKey = 0xF1;
+
+    // Input menu caption "Down Key As Num5".
+    static constexpr int32_t kTextDownKeyAsNum5 = 88;
+
+    CKeyboard_Korvet();
+    ~CKeyboard_Korvet() override;
+
+    // "DownKeyAsNum5", "KeyTrace", "KeyBreak" (not with enabledOnly), then the base.
+    bool CollectProperties(common::CSettingsRegistry* registry, bool enabledOnly) override;
+    // A mode above 2 goes back to 0 (false).
+    bool ValidateProperties(bool enabledOnly) override;
+    // The base's start (the key listener), then every cell released.
+    bool Start(int32_t* value) override;
+    // The base's items, then "Down Key As Num5" in the Input menu.
+    void BuildMenu(COptionTree* menu, int32_t kind) override;
+    bool SaveData(common::CStreamHolder& holder) override;
+    // On success the matrix follows the keys the key-state service holds.
+    bool LoadData(common::CStreamHolder& holder, common::CNarrowString* errorText) override;
+
+    // Sets or clears the cell of a program key code; codes without a cell are
+    // ignored, and so is a release of a key that was never pressed.
+    void OnKeyEvent(uint32_t key, uint32_t pressed) override;
+
+    // The byte the processor reads at `offset` in the keyboard window; a quiet
+    // read prints no trace line and asks for no break.
+    uint8_t ReadMatrix(int32_t offset, uint8_t quiet);
+
+    // The cell of a key code as row * 8 + column; -1 when it has none.
+    int32_t GetKeyCell(uint32_t key) const;
+    bool IsCellPressed(int32_t row, int32_t column) const;
+
+    bool GetDownKeyAsNum5() const { return m_downKeyAsNum5; }
+    void SetDownKeyAsNum5(bool on) { m_downKeyAsNum5 = on; }
+    uint32_t GetKeyTrace() const { return m_keyTrace; }
+    void SetKeyTrace(uint32_t mode) { m_keyTrace = mode; }
+    uint32_t GetKeyBreak() const { return m_keyBreak; }
+    void SetKeyBreak(uint32_t mode) { m_keyBreak = mode; }
+
+private:
+    void ClearMatrix();
+    // The cells as the key-state service holds the keys now.
+    void RebuildMatrix();
+
+    bool m_downKeyAsNum5;     // "DownKeyAsNum5"
+    uint32_t m_keyTrace;      // "KeyTrace"
+    uint32_t m_keyBreak;      // "KeyBreak"
+    uint8_t m_matrix[kCells]; // row * 8 + column: 1 pressed, 0 released
+    // The cell the held Down arrow pressed, so that its release clears that
+    // cell even when "DownKeyAsNum5" changed meanwhile; -1 when it is up.
+    int32_t m_downArrowCell;
+};
+
+} // namespace emu
