@@ -1,0 +1,109 @@
+// A Korvet 2.0 on the emulation thread: it powers on from its ROM, runs
+// frames, stops in the debugger, and its whole state saved to a file loads
+// into a fresh emulator that saves it again to the same bytes.
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+#include "CoreTestSupport.h"
+#include "common/CPath.h"
+#include "emu/framework/CMediaSlot.h"
+#include "emu/framework/MachineTestSupport.h"
+#include "emu/host/CSoundOutput.h"
+#include "emu/korvet/CMachine_Korvet.h"
+
+namespace {
+
+typedef std::vector<uint8_t> Bytes;
+
+Bytes ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// Frame ends seen through the front end's wait callback.
+coretest::CCounter* g_frames = nullptr;
+bool CountFrame(uint32_t /*timeoutMs*/) {
+    if (g_frames != nullptr)
+        g_frames->Bump();
+    return true;
+}
+
+class EmulatorKorvetThreadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_location = std::make_unique<machinetest::CProgramLocation>(false);
+        const Bytes rom = ReadFile(std::string(KORVET_SHARED_DATA) + "/roms/korvet20.rom");
+        ASSERT_FALSE(rom.empty());
+        std::ofstream file(m_location->ProgramFolder() + "korvet20.rom", std::ios::binary);
+        file.write(reinterpret_cast<const char*>(rom.data()), static_cast<std::streamsize>(rom.size()));
+        g_frames = &m_frames;
+    }
+    void TearDown() override {
+        DeleteCore();
+        g_frames = nullptr;
+        m_location.reset();
+    }
+    void MakeCore() {
+        m_core = new emu::CEmulator(&m_manager, emu::CMachine_Korvet::CreateModel(emu::CMachine_Korvet::kModelKorvet20),
+                                    nullptr, new emu::CSoundOutput(), nullptr);
+        m_core->SetSynchronization(false);
+        m_core->SetWaitCallback(&CountFrame);
+        ASSERT_TRUE(m_core->StartThreadOrRun());
+    }
+    void DeleteCore() {
+        if (m_core == nullptr)
+            return;
+        m_core->ShutdownThread();
+        delete m_core;
+        m_core = nullptr;
+    }
+    std::string StateFile() const { return m_location->ProgramFolder() + "states/korvet20.sav"; }
+
+    std::unique_ptr<machinetest::CProgramLocation> m_location;
+    coretest::CTestManager m_manager;
+    coretest::CCounter m_frames;
+    emu::CEmulator* m_core = nullptr;
+};
+
+TEST_F(EmulatorKorvetThreadTest, ARunningKorvetSavesAStateThatAFreshOneLoadsAndSavesAlike) {
+    MakeCore();
+    ASSERT_TRUE(m_core->Start(false, false));
+    ASSERT_TRUE(m_frames.WaitForMore(20));
+    m_core->Break(false);
+    ASSERT_TRUE(m_core->IsInBreak());
+    // A load marks every restored drive as read; here they have been read already.
+    emu::CDrives* drives = m_core->GetMachine()->GetDrivesService();
+    for (int i = 0; i < drives->GetSlotCount(); ++i)
+        drives->GetSlot(i)->SetRead(true);
+    ASSERT_TRUE(m_core->SaveStateToFile(common::CPath(), false));
+    EXPECT_TRUE(coretest::HasLine(m_core->GetConsole(), "State saved to file \"korvet20.sav\""));
+    const Bytes saved = ReadFile(StateFile());
+    ASSERT_FALSE(saved.empty());
+    DeleteCore();
+
+    MakeCore();
+    ASSERT_TRUE(m_core->Start(true, false));
+    ASSERT_TRUE(m_core->LoadStateFromFile(common::CPath(), false));
+    EXPECT_TRUE(coretest::HasLine(m_core->GetConsole(), "State loaded from file \"korvet20.sav\""));
+    EXPECT_TRUE(m_core->IsInBreak());
+    std::filesystem::remove(StateFile());
+    ASSERT_TRUE(m_core->SaveStateToFile(common::CPath(), false));
+    EXPECT_TRUE(ReadFile(StateFile()) == saved) << "the state saved again differs";
+
+    m_core->Resume();
+    EXPECT_TRUE(m_frames.WaitForMore(5)) << "the loaded machine runs on";
+}
+
+TEST_F(EmulatorKorvetThreadTest, TheStatusTextNamesTheModelAndItsSpeed) {
+    MakeCore();
+    ASSERT_TRUE(m_core->Start(false, false));
+    ASSERT_TRUE(m_frames.WaitForMore(2));
+    common::CNarrowString text;
+    m_core->FormatStatusText(text);
+    EXPECT_NE(std::string(text.GetNarrow()).find(", Speed="), std::string::npos) << text.GetNarrow();
+    m_core->Stop();
+    EXPECT_FALSE(m_core->IsActive());
+}
+
+} // namespace
