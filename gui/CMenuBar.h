@@ -19,10 +19,15 @@ public:
 
     // Stores the window and redraws the bar on it when the menu exists; true.
     bool AttachToWindow(HWND__* window);
+    // Every text of the tree, then a redraw on the second window.
+    void ReloadText() override;
+    // The window on which ReloadText draws the bar (set by the main window).
+    void SetSecondWindow(HWND__* window) { m_secondWindow = window; }
 
 private:
     HWND__* m_ownerWindow = nullptr;           // not owned
     CWidgetInterface* m_ownerWidget = nullptr; // not owned
+    HWND__* m_secondWindow = nullptr;          // not owned
 };
 
 } // namespace gui

@@ -14,7 +14,8 @@ HMENU__* CMenuBar::CreateHandle() {
         if (m_handle == nullptr)
             return nullptr;
     }
-    PrepareHandle();
+    if (PrepareHandle())
+        Update(true, true);
     return m_handle;
 }
 
@@ -35,6 +36,12 @@ bool CMenuBar::AttachToWindow(HWND__* window) {
     if (m_handle != nullptr && window != nullptr)
         DrawMenuBar(window);
     return true;
+}
+
+void CMenuBar::ReloadText() {
+    CPopupMenu::ReloadText();
+    if (m_secondWindow != nullptr)
+        DrawMenuBar(m_secondWindow);
 }
 
 } // namespace gui

@@ -9,8 +9,9 @@
 // ends it (a menu's own callbacks see the position first, then the chosen
 // item); in update mode a menu with items passes the update to every item.
 //
-// So far this holds the entry state and the dispatch; texts by id, the update
-// of the Win32 entry and removal join it with the complete menus.
+// Texts may come from UI text ids; ReloadText re-reads them after a language
+// switch. The enabled and checked flags live only here: handlers set them and
+// call Update, which applies them to the Win32 entry.
 #include <cstdint>
 
 #include "common/CWideString.h"
@@ -21,6 +22,8 @@ namespace gui {
 
 class CPopupMenu;
 class CWidgetInterface;
+class CWindowInterface;
+class CFrameWindowInterface;
 
 class CMenuItem {
 public:
@@ -33,6 +36,10 @@ public:
 
     CMenuItem() = default;
     explicit CMenuItem(const common::CWideString& text) : m_text(text) {}
+    // Applies the state (enabled, checked) and, when textChanged, the text to
+    // the Win32 entry; nothing outside a menu, for separators or when both are false.
+    virtual void Update(bool stateChanged, bool textChanged);
+    // Removes its entry from the owner's Win32 menu.
     virtual ~CMenuItem();
     CMenuItem(const CMenuItem&) = delete;
     CMenuItem& operator=(const CMenuItem&) = delete;
@@ -44,6 +51,14 @@ public:
     // The window the root menu belongs to; null when there is none.
     virtual HWND__* GetOwner();
     virtual CWidgetInterface* GetOwnerWidget();
+    // Re-reads the text of the text id; an empty text leaves the old one.
+    virtual void ReloadText();
+
+    // The owner widget's window and frame window; null when the bar is not attached.
+    CWindowInterface* GetWindow();
+    CFrameWindowInterface* GetFrameWindow();
+    // Not for separators; applies the text when it differs.
+    void SetText(const common::CWideString& text);
 
     bool Command(int32_t index);
     bool UpdateState(int32_t index);
@@ -53,6 +68,17 @@ public:
     bool IsSeparator() const { return m_separator; }
     bool IsEnabled() const { return m_enabled; }
     bool IsChecked() const { return m_checked; }
+    // Store only; Update applies them.
+    void SetEnabled(bool enabled) { m_enabled = enabled; }
+    void SetChecked(bool checked) { m_checked = checked; }
+    bool IsCheckable() const { return m_checkable; }
+    bool IsSubmenu() const { return m_submenu; }
+    bool IsRadio() const { return m_radio; }
+    bool IsVisible() const { return m_visible; }
+    void SetVisible(bool visible) { m_visible = visible; }
+    uintptr_t& OwnerData() { return m_ownerData; }
+    int32_t GetTextId() const { return m_textId; }
+    void SetTextId(int32_t id) { m_textId = id; }
     CPopupMenu* GetOwnerMenu() const { return m_ownerMenu; }
     int32_t GetPosition() const { return m_position; }
     int32_t& DataValue() { return m_dataValue; }

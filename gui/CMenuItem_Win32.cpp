@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include "common/CLocale.h"
 #include "gui/CPopupMenu.h"
+#include "gui/CWidgetInterface.h"
 
 namespace gui {
 
@@ -13,6 +15,52 @@ CMenuItem::~CMenuItem() {
     HMENU menu = m_ownerMenu->PeekHandle();
     if (menu != nullptr && IsMenu(menu))
         DeleteMenu(menu, static_cast<UINT>(m_position), MF_BYPOSITION);
+}
+
+void CMenuItem::Update(bool stateChanged, bool textChanged) {
+    if (m_ownerMenu == nullptr || m_position < 0 || m_separator || (!stateChanged && !textChanged))
+        return;
+    HMENU menu = m_ownerMenu->GetHandle();
+    if (menu == nullptr)
+        return;
+    const UINT position = static_cast<UINT>(m_position);
+    if (textChanged) {
+        // Only the text: a submenu's entry keeps its submenu attached.
+        MENUITEMINFOW info = {};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_STRING;
+        info.dwTypeData = const_cast<LPWSTR>(reinterpret_cast<LPCWSTR>(m_text.GetWide()));
+        SetMenuItemInfoW(menu, position, TRUE, &info);
+    }
+    EnableMenuItem(menu, position, MF_BYPOSITION | (m_enabled ? 0u : static_cast<UINT>(MF_GRAYED | MF_DISABLED)));
+    CheckMenuItem(menu, position, MF_BYPOSITION | (m_checked ? static_cast<UINT>(MF_CHECKED) : 0u));
+    m_ownerMenu->Redraw();
+}
+
+void CMenuItem::SetText(const common::CWideString& text) {
+    if (m_separator || m_text.CompareWideString(text) == 0)
+        return;
+    m_text.AssignWideString(text);
+    Update(false, true);
+}
+
+void CMenuItem::ReloadText() {
+    if (m_textId < 0 || m_separator)
+        return;
+    const common::CWideString text = common::CLocale::GetText(m_textId, "");
+    if (text.GetLength() == 0)
+        return;
+    SetText(text);
+}
+
+CWindowInterface* CMenuItem::GetWindow() {
+    CWidgetInterface* owner = GetOwnerWidget();
+    return owner != nullptr ? owner->GetWindow() : nullptr;
+}
+
+CFrameWindowInterface* CMenuItem::GetFrameWindow() {
+    CWidgetInterface* owner = GetOwnerWidget();
+    return owner != nullptr ? owner->GetFrameWindow() : nullptr;
 }
 
 void CMenuItem::UpdateAll() {

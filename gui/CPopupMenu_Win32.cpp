@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "common/CLocale.h"
+
 namespace gui {
 
 CPopupMenu::~CPopupMenu() {
@@ -41,7 +43,8 @@ HMENU__* CPopupMenu::CreateHandle() {
         if (m_handle == nullptr)
             return nullptr;
     }
-    PrepareHandle();
+    if (PrepareHandle())
+        Update(true, true);
     return m_handle;
 }
 
@@ -54,9 +57,7 @@ HMENU__* CPopupMenu::GetHandle() {
     return m_handle != nullptr ? m_handle : CreateHandle();
 }
 
-bool CPopupMenu::InsertItem(CMenuItem* item, bool enabled) {
-    if (item == nullptr)
-        return false;
+bool CPopupMenu::Append(CMenuItem* item, unsigned flags, uintptr_t idOrMenu, bool withText) {
     HMENU menu = GetHandle();
     if (menu == nullptr)
         return false;
@@ -64,14 +65,23 @@ bool CPopupMenu::InsertItem(CMenuItem* item, bool enabled) {
     item->m_ownerMenu = this;
     item->m_position = static_cast<int32_t>(m_items.size()) - 1;
     item->m_commandWord = 0;
-    item->m_enabled = enabled;
-    const UINT flags = MF_STRING | (enabled ? 0u : static_cast<UINT>(MF_GRAYED));
-    if (!AppendMenuW(menu, flags, 0, reinterpret_cast<LPCWSTR>(item->m_text.GetWide()))) {
+    LPCWSTR text = withText ? reinterpret_cast<LPCWSTR>(item->m_text.GetWide()) : nullptr;
+    if (!AppendMenuW(menu, flags, idOrMenu, text)) {
         m_items.pop_back();
         item->m_ownerMenu = nullptr;
         item->m_position = -1;
         return false;
     }
+    return true;
+}
+
+bool CPopupMenu::InsertItem(CMenuItem* item, bool enabled) {
+    if (item == nullptr)
+        return false;
+    item->m_enabled = enabled;
+    if (!Append(item, MF_STRING, 0, true))
+        return false;
+    item->Update(true, true);
     return true;
 }
 
@@ -82,6 +92,102 @@ CMenuItem* CPopupMenu::AddItem(const common::CWideString& text) {
         return nullptr;
     }
     return item;
+}
+
+CMenuItem* CPopupMenu::AddCheckItem(const common::CWideString& text, bool radio) {
+    CMenuItem* item = new CMenuItem(text);
+    item->m_checkable = true;
+    item->m_radio = radio;
+    if (!InsertItem(item, true)) {
+        delete item;
+        return nullptr;
+    }
+    return item;
+}
+
+CPopupMenu* CPopupMenu::AddSubmenu(const common::CWideString& text, bool enabled, bool checkable, bool submenu) {
+    CPopupMenu* popup = new CPopupMenu();
+    popup->m_text.AssignWideString(text);
+    popup->m_enabled = enabled;
+    popup->m_checkable = checkable;
+    popup->m_submenu = submenu;
+    HMENU handle = popup->GetHandle();
+    if (handle == nullptr || !Append(popup, MF_POPUP, reinterpret_cast<uintptr_t>(handle), true)) {
+        delete popup; // not in a menu: its destructor frees its own menu
+        return nullptr;
+    }
+    popup->Update(true, true);
+    return popup;
+}
+
+CMenuItem* CPopupMenu::AddSeparator(bool onlyAfterItem) {
+    if (onlyAfterItem && (m_items.empty() || m_items.back()->m_separator))
+        return nullptr;
+    CMenuItem* item = new CMenuItem();
+    if (!Append(item, MF_SEPARATOR, 0, false)) {
+        delete item;
+        return nullptr;
+    }
+    item->m_separator = true;
+    return item;
+}
+
+CMenuItem* CPopupMenu::AddItemByTextId(int32_t textId) {
+    CMenuItem* item = AddItem(common::CLocale::GetText(textId, ""));
+    if (item != nullptr)
+        item->m_textId = textId;
+    return item;
+}
+
+CMenuItem* CPopupMenu::AddCheckItemByTextId(int32_t textId) {
+    CMenuItem* item = AddCheckItem(common::CLocale::GetText(textId, ""), false);
+    if (item != nullptr)
+        item->m_textId = textId;
+    return item;
+}
+
+CPopupMenu* CPopupMenu::AddSubmenuByTextId(int32_t textId) {
+    CPopupMenu* popup = AddSubmenu(common::CLocale::GetText(textId, ""), true, false, false);
+    if (popup != nullptr)
+        popup->m_textId = textId;
+    return popup;
+}
+
+void CPopupMenu::RemoveItem(int32_t index) {
+    if (index < 0 || index >= GetItemCount())
+        return;
+    CMenuItem* item = m_items[static_cast<size_t>(index)];
+    delete item; // its destructor removes its Win32 entry
+    m_items.erase(m_items.begin() + index);
+    // The Win32 entries after it moved up by one; so do their positions, or
+    // later updates and removals would reach the wrong entries.
+    for (size_t i = static_cast<size_t>(index); i < m_items.size(); ++i)
+        m_items[i]->m_position = static_cast<int32_t>(i);
+    Redraw();
+}
+
+void CPopupMenu::RemoveAllItems() {
+    while (!m_items.empty()) {
+        CMenuItem* item = m_items.back();
+        m_items.pop_back();
+        delete item;
+    }
+    Redraw();
+}
+
+void CPopupMenu::RemoveItemsByTag(uintptr_t tag, bool equal) {
+    for (int32_t i = GetItemCount() - 1; i >= 0; --i) {
+        const bool same = m_items[static_cast<size_t>(i)]->m_tag == tag;
+        if (same == equal)
+            RemoveItem(i);
+    }
+    Redraw();
+}
+
+void CPopupMenu::ReloadText() {
+    for (CMenuItem* item : m_items)
+        item->ReloadText();
+    CMenuItem::ReloadText();
 }
 
 } // namespace gui

@@ -3,9 +3,8 @@
 // its change callback with before = true just before the cursor changes and
 // with false just after, so that the widget applies it at once while the mouse
 // is over it. Handles of the system's standard cursors are never destroyed.
-//
-// So far it makes the standard shapes; cursors from images (kind 1, with a
-// handle shared between copies) join it later.
+// A cursor made from an image (kind 1) may share its handle with copies made
+// by Assign; the last holder destroys it.
 #include <cstdint>
 
 #include "gui/CCursor.h"
@@ -24,7 +23,11 @@ public:
     CCursor(const CCursor&) = delete;
     CCursor& operator=(const CCursor&) = delete;
 
+    void Assign(const gui::CCursor* other) override;
     void Clear() override;
+    bool CreateFromImage(const common::CImage* image, int32_t hotX, int32_t hotY, const gui::CColor& white,
+                         const gui::CColor& black, const gui::CColor& transparent,
+                         const gui::CColor& inverting) override;
     bool SetStandard(int32_t kind) override;
     int32_t GetKind() const override { return m_kind; }
     HCURSOR GetHandle() const { return m_handle; }

@@ -19,6 +19,22 @@ namespace guitest {
 class FakePainter : public gui::CPainter {
 public:
     void OnFontChanged(uint32_t) override {}
+    void OnPenChanged(uint32_t) override {}
+    void OnBrushChanged(uint32_t) override {}
+    gui::CFontInterface* GetFont() override { return nullptr; }
+    gui::CPenInterface* GetPen() override { return nullptr; }
+    gui::CBrushInterface* GetBrush() override { return nullptr; }
+    bool MoveTo(int32_t, int32_t) override { return true; }
+    bool LineTo(int32_t, int32_t) override { return true; }
+    bool GetTextExtent(const common::CWideString&, int32_t*, int32_t*) override { return false; }
+    int DrawText(const common::CWideString&, int32_t, int32_t) override { return 0; }
+    int DrawTextFlags(const common::CWideString&, int32_t, int32_t, int32_t, int32_t, int32_t) override { return 0; }
+    bool Rectangle(int32_t, int32_t, int32_t, int32_t) override { return true; }
+    bool OutlineRect(int32_t, int32_t, int32_t, int32_t) override { return true; }
+    bool FillRect(int32_t, int32_t, int32_t, int32_t) override { return true; }
+    bool DrawImage(const common::CImage*, const gui::CRect*, const gui::CRect*, const common::CImage*) override {
+        return true;
+    }
     bool Begin() override {
         if (m_refuse)
             return false;

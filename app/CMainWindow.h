@@ -1,0 +1,129 @@
+#pragma once
+// The program's only top-level window: the road by which every user action
+// reaches the emulated computer. It embeds the emulator manager (settings,
+// configurations, host outputs), shows the emulation screen, hands keys and
+// mouse events to the computer, presents its frames from the 1-ms
+// user-interface timer and carries the handlers of the menu bar's commands.
+//
+// Order of life: constructor (manager built) -> OnCreate (settings loaded,
+// emulation screen, computer made with its idle emulation thread, menus built,
+// timer added) -> Create (handles to the computer, auto-start) -> shown ->
+// Destroy (computer removed, settings saved, WM_QUIT posted).
+#include <cstdint>
+#include <vector>
+
+#include "app/CEmulatorManager.h"
+#include "common/CNarrowString.h"
+#include "common/CPath.h"
+#include "gui/CMenuItem.h"
+#include "gui/windows/CFrameWindow.h"
+
+// <windows.h> maps CompareString to its W form, which hides the string
+// family's own CompareString.
+#undef CompareString
+
+namespace emu {
+
+class CEmulationScreen;
+class CEmulator;
+class CMainMenu;
+class CMediaSlot;
+
+class CMainWindow : public gui::Windows::CFrameWindow {
+public:
+    // Key codes of the state hot keys.
+    static constexpr int32_t kKeyF11 = 0x7A;
+    static constexpr int32_t kKeyF12 = 0x7B;
+
+    CMainWindow(int32_t x, int32_t y, int32_t width, int32_t height, int32_t unit);
+    ~CMainWindow() override;
+
+    bool Create() override;
+    void Destroy() override;
+    void SetVisible(bool visible) override;
+    bool OnCreate() override;
+    void OnActivate(bool active) override;
+
+    // The emulation thread's wait after every frame.
+    static bool OnCoreWait(uint32_t limit);
+    static bool OnKeyHook(gui::CWidgetInterface* widget, int32_t keyCode, bool pressed);
+    static bool OnPaintScreen(gui::CWidgetInterface* widget, gui::CPainter* painter);
+    static bool OnScreenMouse(gui::CWidgetInterface* widget, int32_t x, int32_t y, int32_t event);
+    void InvalidateScreen();
+
+    // User-interface timer and status refresh.
+    static bool OnTimer(gui::CWidgetInterface* frame, uintptr_t userValue, void* callback);
+    void UpdateTitle();
+    void SyncWithCore(bool force);
+    void UpdateToolbar();
+    static int32_t GetDriveIconIndex(const CMediaSlot* slot, int32_t lampPhase, bool running);
+
+    // Run control.
+    static bool OnMenuStart(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    static bool OnMenuPause(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    static bool OnMenuStop(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    // Emulation, View, Settings, Input, Video and Sound handlers.
+    static bool OnMenuExit(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    static bool OnMenuSynchronization(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    static bool OnMenuFastInit(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    static bool OnMenuEmulationScreen(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    static bool OnMenuConsoleWindow(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    static bool OnMenuToolbar(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    static bool OnMenuSettingsToggle(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    static bool OnMenuCaptureMouse(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    static bool OnMenuSelectRenderer(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    static bool OnMenuSelectSound(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    static bool OnMenuSelectMachine(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    static bool OnMenuLanguage(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    static bool OnMenuOptionItem(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    // State save and load.
+    static bool OnMenuSaveState(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    static bool OnMenuLoadState(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    static common::CPath MakeEmptyPath();
+    // Media commands.
+    static bool OnMenuDriveLoadFromFile(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    static bool OnMenuDriveUnload(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    static bool OnMenuDriveLatch(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    // Advances the drive lamps (every drive's picture state when fullRefresh).
+    void BlinkDriveActivity(bool fullRefresh);
+
+    // The main window that a menu item belongs to; null when none.
+    static CMainWindow* FromMenuItem(gui::CMenuItem* item);
+    static CMainWindow* FromWidget(gui::CWidgetInterface* widget);
+
+    CEmulatorManager& GetManager() { return m_manager; }
+    CEmulator* GetComputer() const { return m_computer; }
+    CEmulator** GetComputerSlot() { return &m_computer; }
+    int32_t GetSelectedConfig() const { return m_selectedConfig; }
+    void SetSelectedConfig(int32_t index) { m_selectedConfig = index; }
+    CMainMenu* GetMainMenu();
+    CEmulationScreen* GetScreen() const { return m_screen; }
+    const common::CNarrowString& GetTitle() const { return m_title; }
+    bool IsMouseMode() const { return m_mouseMode; }
+    // Lamp phase of a drive (the drive number while dark, minus 1000 while lit).
+    int32_t GetLampPhase(int32_t drive) const;
+
+private:
+    // The renderer that shows the current view; null when nothing is shown.
+    CRenderer* PickRenderer();
+    // Gives the mouse back: standard cursor, capture released, cursor shown.
+    void ReleaseMouse(bool leaveMouseMode);
+    // Stores the main window as the sound output's window when it needs one.
+    void HandWindowToSound(CSoundOutput* output);
+    // Mounts a chosen image into a drive (the file dialog's part of Load From File).
+    bool LoadImageIntoDrive(int32_t drive, CMediaSlot* slot);
+    static void ToggleLatch(CMediaSlot* slot);
+
+    common::CNarrowString m_title;
+    CEmulationScreen* m_screen = nullptr; // owned by the widget tree
+    int32_t m_selectedConfig = -1;
+    bool m_firstPaintPending = false;
+    bool m_mouseMode = false;
+    bool m_cursorChanged = false;
+    CEmulatorManager m_manager;
+    CEmulator* m_computer = nullptr; // created and deleted through the manager
+    std::vector<int32_t> m_lampPhases; // per drive number
+    uint64_t m_timer = 0;
+};
+
+} // namespace emu

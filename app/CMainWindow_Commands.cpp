@@ -1,0 +1,462 @@
+// The handlers of the menu bar's fixed commands: run control, the Emulation,
+// View, Settings, Input, Video and Sound items, the machine and language
+// choices, the items mirrored from the computer's option menus, and the state
+// save and load commands. Mode 0 executes, mode 1 updates the item's state;
+// any other mode answers false.
+#include "app/CMainWindow.h"
+
+#include "app/CEmulationScreen.h"
+#include "app/CMainMenu.h"
+#include "app/LanguageSwitch.h"
+#include "app/TextIds.h"
+#include "common/CLocale.h"
+#include "common/COptionNodeInterface.h"
+#include "common/CPath.h"
+#include "emu/core/CEmulator.h"
+#include "emu/framework/CComputer.h"
+#include "emu/framework/CMediaSlot.h"
+#include "emu/framework/CProcessorInterface.h"
+#include "emu/host/CRenderer.h"
+#include "emu/host/CSoundOutput.h"
+#include "gui/CCursor.h"
+
+namespace emu {
+
+namespace {
+
+constexpr int32_t kExecute = gui::CMenuItem::kModeCommand;
+constexpr int32_t kUpdate = gui::CMenuItem::kModeUpdate;
+
+// After a command: the update pass over the whole bar and the toolbar.
+void FinishCommand(CMainWindow* main, gui::CMenuItem* item) {
+    item->UpdateAll();
+    main->UpdateToolbar();
+}
+
+// Synchronization and Fast Initialization are greyed only while the thread
+// runs a machine whose main processor keeps the bus's base frequency.
+bool SyncItemsEnabled(CEmulator* computer) {
+    if (computer == nullptr)
+        return false;
+    if (!computer->IsThreadAlive() || computer->GetMachine() == nullptr)
+        return true;
+    CProcessorInterface* processor = computer->GetMachine()->GetMainProcessor();
+    return processor == nullptr || !processor->UsesBaseFrequency();
+}
+
+// Yes/No question owned by the window; true for Yes.
+bool AskYesNo(CMainWindow* main, int32_t textId, bool question) {
+    const common::CWideString caption = common::CLocale::GetText(TextId::kConfirmation);
+    const common::CWideString text = common::CLocale::GetText(textId);
+    const UINT icon = question ? MB_ICONQUESTION : MB_ICONINFORMATION;
+    return MessageBoxW(main->GetWindowHandle(), reinterpret_cast<LPCWSTR>(text.GetWide()),
+                       reinterpret_cast<LPCWSTR>(caption.GetWide()), MB_YESNO | icon) == IDYES;
+}
+
+} // namespace
+
+// --- Run control ---------------------------------------------------------------------
+
+bool CMainWindow::OnMenuStart(gui::CMenuItem* item, int32_t, int32_t mode, uintptr_t) {
+    CMainWindow* main = FromMenuItem(item);
+    CEmulator* computer = main != nullptr ? main->m_computer : nullptr;
+    if (mode == kUpdate) {
+        CMainMenu::ApplyState(item, computer != nullptr && !computer->IsActive(), false);
+        return true;
+    }
+    if (mode != kExecute || computer == nullptr)
+        return false;
+    if (computer->IsActive())
+        return true;
+    CMainMenu::ApplyState(item, false, false);
+    main->HandWindowToSound(computer->GetSoundOutput());
+    computer->Start(false, false);
+    if (main->m_manager.EmuCaptureMouseOnDblClick && main->m_screen != nullptr)
+        main->m_screen->GetCursor()->SetStandard(2);
+    FinishCommand(main, item);
+    if (main->m_manager.EmuCaptureMouseOnDblClick)
+        main->m_mouseMode = true;
+    return true;
+}
+
+bool CMainWindow::OnMenuPause(gui::CMenuItem* item, int32_t, int32_t mode, uintptr_t) {
+    CMainWindow* main = FromMenuItem(item);
+    CEmulator* computer = main != nullptr ? main->m_computer : nullptr;
+    if (mode == kUpdate) {
+        const bool running = computer != nullptr && computer->IsActive();
+        CMainMenu::ApplyState(item, running, running && computer->IsInBreak());
+        return true;
+    }
+    if (mode != kExecute || computer == nullptr)
+        return false;
+    if (!computer->IsActive())
+        return true;
+    CMainMenu::ApplyState(item, false, computer->IsInBreak());
+    if (computer->IsInBreak())
+        computer->Resume();
+    else
+        computer->Break(true);
+    FinishCommand(main, item);
+    return true;
+}
+
+bool CMainWindow::OnMenuStop(gui::CMenuItem* item, int32_t, int32_t mode, uintptr_t) {
+    CMainWindow* main = FromMenuItem(item);
+    CEmulator* computer = main != nullptr ? main->m_computer : nullptr;
+    if (mode == kUpdate) {
+        CMainMenu::ApplyState(item, computer != nullptr && computer->IsActive(), false);
+        return true;
+    }
+    if (mode != kExecute || computer == nullptr)
+        return false;
+    if (!computer->IsActive())
+        return true;
+    CMainMenu::ApplyState(item, false, false);
+    computer->Stop();
+    FinishCommand(main, item);
+    return true;
+}
+
+// --- Emulation menu ----------------------------------------------------------------------
+
+bool CMainWindow::OnMenuExit(gui::CMenuItem* item, int32_t, int32_t mode, uintptr_t) {
+    CMainWindow* main = FromMenuItem(item);
+    if (mode == kUpdate) {
+        CMainMenu::ApplyState(item, true, false);
+        return true;
+    }
+    if (mode != kExecute || main == nullptr)
+        return false;
+    main->Close();
+    return true;
+}
+
+bool CMainWindow::OnMenuSynchronization(gui::CMenuItem* item, int32_t, int32_t mode, uintptr_t) {
+    CMainWindow* main = FromMenuItem(item);
+    CEmulator* computer = main != nullptr ? main->m_computer : nullptr;
+    if (mode == kUpdate) {
+        CMainMenu::ApplyState(item, SyncItemsEnabled(computer), computer != nullptr && computer->IsSynchronized());
+        return true;
+    }
+    if (mode != kExecute || computer == nullptr)
+        return false;
+    // The core's one flag is both the user's setting and what the loop follows.
+    computer->SetSynchronization(!computer->IsSynchronized());
+    item->UpdateState(-1);
+    return true;
+}
+
+bool CMainWindow::OnMenuFastInit(gui::CMenuItem* item, int32_t, int32_t mode, uintptr_t) {
+    CMainWindow* main = FromMenuItem(item);
+    if (main == nullptr)
+        return false;
+    CEmulator* computer = main->m_computer;
+    if (mode == kUpdate) {
+        CMainMenu::ApplyState(item, SyncItemsEnabled(computer), main->m_manager.EmuFastInit);
+        return true;
+    }
+    if (mode != kExecute)
+        return false;
+    main->m_manager.EmuFastInit = !main->m_manager.EmuFastInit;
+    if (computer != nullptr)
+        computer->SetFastInit(main->m_manager.EmuFastInit);
+    item->UpdateState(-1);
+    return true;
+}
+
+// --- View, Settings and Input menus --------------------------------------------------------
+
+bool CMainWindow::OnMenuEmulationScreen(gui::CMenuItem* item, int32_t, int32_t mode, uintptr_t) {
+    CMainWindow* main = FromMenuItem(item);
+    CEmulator* computer = main != nullptr ? main->m_computer : nullptr;
+    if (mode == kUpdate) {
+        CMainMenu::ApplyState(item, computer != nullptr && computer->IsActive(),
+                              computer != nullptr && !computer->IsConsoleShown());
+        return true;
+    }
+    if (mode != kExecute || computer == nullptr || !computer->IsActive() || !computer->IsConsoleShown())
+        return false;
+    computer->ShowConsole(false, true);
+    main->InvalidateScreen();
+    item->UpdateAll();
+    return true;
+}
+
+bool CMainWindow::OnMenuConsoleWindow(gui::CMenuItem* item, int32_t, int32_t mode, uintptr_t) {
+    CMainWindow* main = FromMenuItem(item);
+    CEmulator* computer = main != nullptr ? main->m_computer : nullptr;
+    if (mode == kUpdate) {
+        CMainMenu::ApplyState(item, computer != nullptr, computer != nullptr && computer->IsConsoleShown());
+        return true;
+    }
+    if (mode != kExecute || computer == nullptr || computer->IsConsoleShown())
+        return false;
+    computer->ShowConsole(true, true);
+    item->UpdateAll();
+    return true;
+}
+
+bool CMainWindow::OnMenuToolbar(gui::CMenuItem* item, int32_t, int32_t mode, uintptr_t) {
+    CMainWindow* main = FromMenuItem(item);
+    if (main == nullptr || item->DataValue() != 0)
+        return false;
+    if (mode == kUpdate) {
+        CMainMenu::ApplyState(item, true, main->m_manager.guiShowToolbar);
+        return true;
+    }
+    if (mode != kExecute)
+        return false;
+    main->m_manager.guiShowToolbar = !main->m_manager.guiShowToolbar;
+    item->UpdateState(-1);
+    return true;
+}
+
+bool CMainWindow::OnMenuSettingsToggle(gui::CMenuItem* item, int32_t, int32_t mode, uintptr_t) {
+    CMainWindow* main = FromMenuItem(item);
+    if (main == nullptr)
+        return false;
+    bool* setting = nullptr;
+    if (item->DataValue() == 0)
+        setting = &main->m_manager.guiMaximizeOnStartup;
+    else if (item->DataValue() == 1)
+        setting = &main->m_manager.guiAutoStartEmulation;
+    if (setting == nullptr)
+        return false;
+    if (mode == kUpdate) {
+        CMainMenu::ApplyState(item, true, *setting);
+        return true;
+    }
+    if (mode != kExecute)
+        return false;
+    *setting = !*setting;
+    item->UpdateState(-1);
+    return true;
+}
+
+bool CMainWindow::OnMenuCaptureMouse(gui::CMenuItem* item, int32_t, int32_t mode, uintptr_t) {
+    CMainWindow* main = FromMenuItem(item);
+    if (main == nullptr)
+        return false;
+    if (mode == kUpdate) {
+        CMainMenu::ApplyState(item, true, main->m_manager.EmuCaptureMouseOnDblClick);
+        return true;
+    }
+    if (mode != kExecute)
+        return false;
+    main->m_manager.EmuCaptureMouseOnDblClick = !main->m_manager.EmuCaptureMouseOnDblClick;
+    if (main->m_computer != nullptr && main->m_screen != nullptr) {
+        const bool hand = main->m_manager.EmuCaptureMouseOnDblClick && main->m_computer->IsActive();
+        main->m_screen->GetCursor()->SetStandard(hand ? 2 : 0);
+        main->m_cursorChanged = true;
+    }
+    item->UpdateState(-1);
+    return true;
+}
+
+// --- Video and Sound menus ------------------------------------------------------------------
+
+bool CMainWindow::OnMenuSelectRenderer(gui::CMenuItem* item, int32_t, int32_t mode, uintptr_t) {
+    CMainWindow* main = FromMenuItem(item);
+    if (main == nullptr)
+        return false;
+    CEmulator* computer = main->m_computer;
+    const int32_t k = item->DataValue();
+    const bool valid = k >= 0 && k < main->m_manager.GetRendererCount();
+    if (mode == kUpdate) {
+        CMainMenu::ApplyState(item, (computer == nullptr || !computer->IsActive()) && valid,
+                              k == main->m_manager.GetSelectedRenderer());
+        return true;
+    }
+    if (mode != kExecute)
+        return false;
+    if (!valid || k == main->m_manager.GetSelectedRenderer())
+        return true;
+    if (computer != nullptr && computer->IsActive())
+        return false;
+    CMainMenu* menu = main->GetMainMenu();
+    CMainMenu::ApplyState(item, false, false);
+    if (menu != nullptr)
+        CMainMenu::ApplyState(menu->m_startItem, false, false);
+    main->m_manager.SelectRenderer(k);
+    if (computer != nullptr)
+        computer->SetRenderer(main->m_manager.CreateScreen(k), true);
+    item->UpdateAll();
+    return true;
+}
+
+bool CMainWindow::OnMenuSelectSound(gui::CMenuItem* item, int32_t, int32_t mode, uintptr_t) {
+    CMainWindow* main = FromMenuItem(item);
+    if (main == nullptr)
+        return false;
+    CEmulator* computer = main->m_computer;
+    const int32_t k = item->DataValue();
+    const bool valid = k >= 0 && k < main->m_manager.GetSoundOutputCount();
+    if (mode == kUpdate) {
+        CMainMenu::ApplyState(item, (computer == nullptr || !computer->IsActive()) && valid,
+                              k == main->m_manager.GetSelectedSoundOutput());
+        return true;
+    }
+    if (mode != kExecute)
+        return false;
+    if (!valid || k == main->m_manager.GetSelectedSoundOutput())
+        return true;
+    if (computer != nullptr && computer->IsActive())
+        return false;
+    CMainMenu* menu = main->GetMainMenu();
+    CMainMenu::ApplyState(item, false, false);
+    if (menu != nullptr)
+        CMainMenu::ApplyState(menu->m_startItem, false, false);
+    main->m_manager.SelectSoundOutput(k);
+    if (computer != nullptr) {
+        CSoundOutput* device = main->m_manager.CreateSoundDevice(k);
+        if (device != nullptr) {
+            main->HandWindowToSound(device);
+            if (!computer->SetSoundOutput(device))
+                delete device;
+        }
+    }
+    item->UpdateAll();
+    return true;
+}
+
+// --- Computer menu ---------------------------------------------------------------------------
+
+bool CMainWindow::OnMenuSelectMachine(gui::CMenuItem* item, int32_t, int32_t mode, uintptr_t) {
+    CMainWindow* main = FromMenuItem(item);
+    if (main == nullptr)
+        return false;
+    const int32_t index = item->DataValue() & 0x3FF;
+    if (index >= main->m_manager.GetConfigCount())
+        return false;
+    CEmulator* computer = main->m_computer;
+    if (mode == kUpdate) {
+        CMainMenu::ApplyState(item, computer == nullptr || !computer->IsActive(), main->m_selectedConfig == index);
+        return true;
+    }
+    if (mode != kExecute)
+        return false;
+    if (computer != nullptr && computer->IsActive())
+        return false;
+    if (index == main->m_selectedConfig)
+        return true;
+    if (item->IsEnabled())
+        CMainMenu::SetEnabledAndRefresh(item, false);
+    main->m_manager.SetDefaultConfig(index);
+    // Machine items go before the option trees their tags point to are replaced.
+    CMainMenu* menu = main->GetMainMenu();
+    if (menu != nullptr)
+        menu->RemoveMachineItems();
+    const bool hadComputer = main->m_computer != nullptr;
+    if (main->m_manager.SelectConfig(&main->m_computer, index)) {
+        main->m_selectedConfig = index;
+        if (!hadComputer && main->m_computer != nullptr) {
+            main->m_computer->SetWaitCallback(&CMainWindow::OnCoreWait);
+            if (main->m_screen != nullptr)
+                main->m_computer->SetOutputWindow(main->m_screen->GetWindowHandle());
+        }
+    }
+    if (menu != nullptr) {
+        menu->AppendMachineMenus(true, false);
+        menu->BuildDrivesMenu();
+    }
+    main->UpdateTitle();
+    item->UpdateAll();
+    return true;
+}
+
+// --- Language ---------------------------------------------------------------------------------
+
+bool CMainWindow::OnMenuLanguage(gui::CMenuItem* item, int32_t, int32_t mode, uintptr_t) {
+    CMainWindow* main = FromMenuItem(item);
+    if (main == nullptr)
+        return false;
+    if (mode == kUpdate) {
+        CMainMenu::ApplyState(item, true, IsLanguageChecked(main->m_manager.guiLanguadge, item->DataValue()));
+        return true;
+    }
+    if (mode != kExecute)
+        return false;
+    if (!SwitchLanguage(main->m_manager.guiLanguadge, item->DataValue()))
+        return true;
+    // Every caption of the bar is re-read in the new language.
+    if (main->GetMenuBar() != nullptr)
+        main->GetMenuBar()->ReloadText();
+    main->UpdateTitle();
+    item->UpdateAll();
+    return true;
+}
+
+// --- Items mirrored from the computer's option menus -----------------------------------------
+
+bool CMainWindow::OnMenuOptionItem(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t) {
+    CMainWindow* main = FromMenuItem(item);
+    if (index >= 0 || item->Tag() == 0 || main == nullptr || main->m_computer == nullptr)
+        return false;
+    common::COptionNodeInterface* node = reinterpret_cast<common::COptionNodeInterface*>(item->Tag());
+    if (mode == kUpdate) {
+        CMainMenu::ApplyState(item, node->IsEnabled(), node->IsChecked());
+        return true;
+    }
+    if (mode != kExecute)
+        return false;
+    node->Activate();
+    item->UpdateAll();
+    return true;
+}
+
+// --- State save and load -----------------------------------------------------------------------
+
+bool CMainWindow::OnMenuSaveState(gui::CMenuItem* item, int32_t, int32_t mode, uintptr_t) {
+    CMainWindow* main = FromMenuItem(item);
+    CEmulator* computer = main != nullptr ? main->m_computer : nullptr;
+    if (mode == kUpdate) {
+        CMainMenu::ApplyState(item, computer != nullptr && computer->IsInRunLoop(), false);
+        return true;
+    }
+    if (mode != kExecute || computer == nullptr || !computer->IsInRunLoop())
+        return false;
+    const bool brokeHere = !computer->IsInBreak();
+    if (brokeHere)
+        computer->Break(false);
+    bool saved = false;
+    if (AskYesNo(main, TextId::kSaveStateQuestion, true)) {
+        computer->SaveStateToFile(MakeEmptyPath(), false);
+        saved = true;
+    }
+    if (brokeHere && computer->IsInBreak())
+        computer->Resume();
+    if (brokeHere || saved)
+        FinishCommand(main, item);
+    return true;
+}
+
+bool CMainWindow::OnMenuLoadState(gui::CMenuItem* item, int32_t, int32_t mode, uintptr_t) {
+    CMainWindow* main = FromMenuItem(item);
+    CEmulator* computer = main != nullptr ? main->m_computer : nullptr;
+    if (mode == kUpdate) {
+        CMainMenu::ApplyState(item, computer != nullptr, false);
+        return true;
+    }
+    if (mode != kExecute || computer == nullptr)
+        return false;
+    bool brokeHere = false;
+    if (computer->IsActive() && !computer->IsInBreak()) {
+        computer->Break(false);
+        brokeHere = true;
+    }
+    bool loaded = false;
+    if (!computer->IsActive() || AskYesNo(main, TextId::kLoadStateQuestion, false)) {
+        if (!computer->IsActive())
+            main->HandWindowToSound(computer->GetSoundOutput());
+        computer->LoadStateFromFile(MakeEmptyPath(), false);
+        loaded = true;
+        main->BlinkDriveActivity(true);
+    }
+    if (brokeHere && computer->IsActive() && computer->IsInBreak())
+        computer->Resume();
+    if (brokeHere || loaded)
+        FinishCommand(main, item);
+    return true;
+}
+
+} // namespace emu

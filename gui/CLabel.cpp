@@ -1,0 +1,7 @@
+#include "gui/CLabel.h"
+
+namespace gui {
+
+CLabel::~CLabel() = default;
+
+} // namespace gui

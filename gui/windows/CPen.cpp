@@ -1,0 +1,83 @@
+#include "gui/windows/CPen.h"
+
+namespace gui {
+namespace Windows {
+
+namespace {
+
+COLORREF ToColorRef(const gui::CColor& colour) {
+    if (colour.m_none)
+        return RGB(0, 0, 0);
+    return RGB((colour.m_argb >> 16) & 0xFF, (colour.m_argb >> 8) & 0xFF, colour.m_argb & 0xFF);
+}
+
+} // namespace
+
+CPen::~CPen() {
+    if (m_handle != nullptr)
+        DeleteObject(m_handle);
+}
+
+void CPen::Changed(uint32_t mask) {
+    // A colour or mode change alone needs no new handle.
+    if (mask == kChangedMode) {
+        gui::CPen::Changed(mask);
+        return;
+    }
+    if (m_handle != nullptr && m_useCount != 0) {
+        m_pending |= mask;
+        gui::CPen::Changed(mask);
+        return;
+    }
+    if (m_handle != nullptr) {
+        DeleteObject(m_handle);
+        m_handle = nullptr;
+        m_pending = 0;
+        return;
+    }
+    gui::CPen::Changed(mask);
+}
+
+HPEN CPen::Acquire() {
+    if (m_handle == nullptr) {
+        m_handle = CreateHandle();
+        if (m_handle == nullptr)
+            return nullptr;
+        m_useCount = 0;
+        m_pending = 0;
+    }
+    ++m_useCount;
+    return m_handle;
+}
+
+void CPen::Release() {
+    if (m_useCount > 0)
+        --m_useCount;
+    if (m_useCount == 0 && m_pending != 0) {
+        const uint32_t pending = m_pending;
+        m_pending = 0;
+        Changed(pending);
+    }
+}
+
+HPEN CPen::CreateHandle() const {
+    int style;
+    switch (GetStyle()) {
+    case kStyleDefault:
+    case kStyleSolid:
+        style = PS_SOLID;
+        break;
+    case kStyleDot:
+        style = PS_DOT;
+        break;
+    default:
+        return nullptr;
+    }
+    gui::CColor colour;
+    if (!GetColor(&colour))
+        colour = gui::CColor();
+    return CreatePen(style, GetWidth() < 1 ? 1 : GetWidth(), ToColorRef(colour));
+}
+
+} // namespace Windows
+} // namespace gui
