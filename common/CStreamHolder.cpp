@@ -7,6 +7,7 @@
 #include "common/CNarrowString.h"
 #include "common/CStream.h"
 #include "common/CWideString.h"
+#include "common/LittleEndian.h"
 
 namespace common {
 
@@ -41,18 +42,6 @@ int64_t BytesLeft(CStream* stream) {
     return size - position;
 }
 
-void PutLE(uint8_t* out, uint64_t value, int size) {
-    for (int i = 0; i < size; ++i)
-        out[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-uint64_t GetLE(const uint8_t* in, int size) {
-    uint64_t value = 0;
-    for (int i = 0; i < size; ++i)
-        value |= static_cast<uint64_t>(in[i]) << (8 * i);
-    return value;
-}
-
 // UTF-16 units go out little-endian whatever the host's byte order; a small
 // stack buffer keeps long texts from needing a heap copy.
 bool WriteUnitsLE(CStream* stream, const WChar* units, size_t count) {
@@ -61,7 +50,7 @@ bool WriteUnitsLE(CStream* stream, const WChar* units, size_t count) {
     while (count > 0) {
         const size_t n = count < perChunk ? count : perChunk;
         for (size_t i = 0; i < n; ++i)
-            PutLE(buffer + 2 * i, units[i], 2);
+            StoreLittle<uint64_t>(buffer + 2 * i, units[i], 2);
         if (!WriteAll(stream, buffer, static_cast<int64_t>(2 * n)))
             return false;
         units += n;
@@ -107,7 +96,7 @@ bool ReadRawName(CStream* stream, RawName& name) {
     name.kind = kind & 0x0F;
     if (!((name.kind == kKindNarrow && charSize == 1) || (name.kind == kKindWide && charSize == 2)))
         return false;
-    const int64_t length = static_cast<int64_t>(GetLE(header + 2, 2));
+    const int64_t length = static_cast<int64_t>(LoadLittle<uint64_t>(header + 2, 2));
     const int64_t left = BytesLeft(stream);
     if (left < 0 || length > left)
         return false;
@@ -145,7 +134,7 @@ bool WriteStringRecord(CStream* stream, const CString& text) {
         return false;
     uint8_t header[kNameHeaderSize];
     header[0] = static_cast<uint8_t>((text.GetKind() & 0x0F) | kNameKindFlag | ((charSize - 1) << 4));
-    PutLE(header + 2, static_cast<uint64_t>(byteLength), 2);
+    StoreLittle<uint64_t>(header + 2, static_cast<uint64_t>(byteLength), 2);
     header[1] = static_cast<uint8_t>(header[0] ^ header[2] ^ header[3]);
     if (!WriteAll(stream, header, kNameHeaderSize))
         return false;
@@ -206,7 +195,7 @@ bool CStreamHolder::ReadFieldHead(const CString& name, uint8_t& type) {
 
 bool CStreamHolder::WriteInteger(uint64_t bits, int size, uint8_t type, const CString& name) {
     uint8_t bytes[8];
-    PutLE(bytes, bits, size);
+    StoreLittle<uint64_t>(bytes, bits, size);
     return WriteFieldHead(name, type) && WriteBytes(bytes, size);
 }
 
@@ -217,7 +206,7 @@ bool CStreamHolder::ReadInteger(uint64_t& bits, int size, uint8_t type, const CS
     uint8_t bytes[8];
     if (!ReadBytes(bytes, size))
         return false;
-    bits = GetLE(bytes, size);
+    bits = LoadLittle<uint64_t>(bytes, size);
     return true;
 }
 
@@ -333,7 +322,7 @@ bool CStreamHolder::WriteStringField(const CString& value, const CString& name) 
         return false;
     const uint8_t type = static_cast<uint8_t>(kTypeNarrowString + charSize - 1);
     uint8_t count[4];
-    PutLE(count, static_cast<uint64_t>(length) + 1, 4);
+    StoreLittle<uint64_t>(count, static_cast<uint64_t>(length) + 1, 4);
     if (!WriteFieldHead(name, type) || !WriteBytes(count, 4))
         return false;
     // The characters, then the terminating zero character.
@@ -355,7 +344,7 @@ bool CStreamHolder::ReadStringField(CString& value, const CString& name) {
     uint8_t countBytes[4];
     if (!ReadBytes(countBytes, 4))
         return false;
-    const int64_t count = static_cast<int64_t>(GetLE(countBytes, 4));
+    const int64_t count = static_cast<int64_t>(LoadLittle<uint64_t>(countBytes, 4));
     if (count < 1 || count - 1 > INT_MAX)
         return false;
     const int64_t left = BytesLeft(m_stream);
@@ -384,7 +373,7 @@ bool CStreamHolder::WriteBlobField(const void* data, int64_t size, const CString
     if (size < 0 || static_cast<uint64_t>(size) > kMaxBlobSize || (!data && size > 0))
         return false;
     uint8_t count[4];
-    PutLE(count, static_cast<uint64_t>(size), 4);
+    StoreLittle<uint64_t>(count, static_cast<uint64_t>(size), 4);
     return WriteFieldHead(name, kTypeBlob) && WriteBytes(count, 4) && WriteBytes(data, size);
 }
 
@@ -395,7 +384,7 @@ bool CStreamHolder::ReadBlobField(void* data, int64_t size, const CString& name)
     if (!ReadFieldHead(name, type) || type != kTypeBlob)
         return false;
     uint8_t countBytes[4];
-    if (!ReadBytes(countBytes, 4) || static_cast<int64_t>(GetLE(countBytes, 4)) != size)
+    if (!ReadBytes(countBytes, 4) || static_cast<int64_t>(LoadLittle<uint64_t>(countBytes, 4)) != size)
         return false;
     // Refused before the caller's buffer is touched when the bytes are not there.
     const int64_t left = BytesLeft(m_stream);

@@ -6,6 +6,7 @@
 #include "common/CStream.h"
 #include "common/CStreamHolder.h"
 #include "common/CString.h"
+#include "common/LittleEndian.h"
 
 namespace common {
 
@@ -35,9 +36,7 @@ bool ReadRecord(CStream* stream, COwnedValue& out) {
         uint8_t bytes[8];
         if (!ReadAll(stream, bytes, size))
             return false;
-        uint64_t bits = 0;
-        for (int i = 0; i < size; ++i)
-            bits |= static_cast<uint64_t>(bytes[i]) << (8 * i);
+        const uint64_t bits = LoadLittle<uint64_t>(bytes, size);
         switch (type) {
         case CValue::kTypeUInt8:
             return out.SetByte(static_cast<uint8_t>(bits));
@@ -271,8 +270,7 @@ bool CValue::Write(CStream* stream) const {
             return false;
         const int size = static_cast<int>(m_type & kSizeMask);
         uint8_t bytes[8];
-        for (int i = 0; i < size; ++i)
-            bytes[i] = static_cast<uint8_t>(bits >> (8 * i));
+        StoreLittle<uint64_t>(bytes, bits, size);
         return WriteAll(stream, bytes, size);
     }
     if (m_type == kTypeBool) {

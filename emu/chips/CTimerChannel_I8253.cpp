@@ -689,6 +689,19 @@ bool CTimerChannel_I8253::GenerateSamplesMode3(double now, uint16_t& count, uint
     return within <= highPulses;
 }
 
+// The strobe: high while counting down, low for the pulse at 0.
+bool CTimerChannel_I8253::RunStrobe(double now, uint16_t& count) {
+    const double remaining = m_regs.CETM > 0.0 ? GetRemaining(now) : -1.0;
+    if (!(remaining >= 0.0)) {
+        count = 0;
+        m_regs.CETM = 0.0;
+        Describe(true, -1.0, kKeep, -1.0, kKeep, Square::Keep, false);
+        return true;
+    }
+    count = ClampCount(remaining, m_regs.CRU);
+    return count != 0;
+}
+
 bool CTimerChannel_I8253::GenerateSamplesMode4(double now, uint16_t& count, uint64_t& /*toggles*/) {
     if (m_regs.MNOD) {
         count = 0;
@@ -704,16 +717,7 @@ bool CTimerChannel_I8253::GenerateSamplesMode4(double now, uint16_t& count, uint
         const double n = m_regs.CR;
         Describe(true, n / (n + 1.0), 1.0 / (n + 1.0), -1.0, 0.0, Square::Keep, true);
     }
-    // The strobe: high while counting down, low for the pulse at 0.
-    const double remaining = m_regs.CETM > 0.0 ? GetRemaining(now) : -1.0;
-    if (!(remaining >= 0.0)) {
-        count = 0;
-        m_regs.CETM = 0.0;
-        Describe(true, -1.0, kKeep, -1.0, kKeep, Square::Keep, false);
-        return true;
-    }
-    count = ClampCount(remaining, m_regs.CRU);
-    return count != 0;
+    return RunStrobe(now, count);
 }
 
 bool CTimerChannel_I8253::GenerateSamplesMode5(double now, uint16_t& count, uint64_t& /*toggles*/) {
@@ -730,15 +734,7 @@ bool CTimerChannel_I8253::GenerateSamplesMode5(double now, uint16_t& count, uint
         const double n = m_regs.CR;
         Describe(true, n / (n + 1.0), 1.0 / (n + 1.0), -1.0, 0.0, Square::Keep, true);
     }
-    const double remaining = m_regs.CETM > 0.0 ? GetRemaining(now) : -1.0;
-    if (!(remaining >= 0.0)) {
-        count = 0;
-        m_regs.CETM = 0.0;
-        Describe(true, -1.0, kKeep, -1.0, kKeep, Square::Keep, false);
-        return true;
-    }
-    count = ClampCount(remaining, m_regs.CRU);
-    return count != 0;
+    return RunStrobe(now, count);
 }
 
 } // namespace emu

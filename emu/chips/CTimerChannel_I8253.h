@@ -259,6 +259,8 @@ private:
     // Modes 2 and 3 share the period arithmetic; the result is the input
     // pulses gone by in the current period, or a negative value while idle.
     double RunPeriodic(double now, uint16_t& count, uint64_t& toggles, bool square);
+    // Modes 4 and 5 share the count down to the strobe; the result is the output level.
+    bool RunStrobe(double now, uint16_t& count);
 
     // --- Sound (CTimerChannel_I8253_Sound.cpp) --------------------------------------------
     void ResetCounter();

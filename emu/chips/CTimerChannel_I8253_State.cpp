@@ -1,9 +1,8 @@
 // The channel's state section, its settings keys and its Debug menu.
-#include <cstring>
-
 #include "common/CSettingsRegistry.h"
 #include "common/CStreamHolder.h"
 #include "common/CWideString.h"
+#include "common/LittleEndian.h"
 #include "emu/chips/CTimerChannel_I8253.h"
 #include "emu/framework/COptionTree.h"
 
@@ -20,11 +19,8 @@ constexpr int kMaxOffered = 13; // 4 port, 2 sound, 1 interrupt and 6 mode flags
 typedef common::CNarrowString CName;
 
 bool WriteDouble(common::CStreamHolder& holder, double value, const char* name) {
-    uint64_t bits = 0;
-    std::memcpy(&bits, &value, sizeof(bits));
     uint8_t bytes[8];
-    for (int i = 0; i < 8; ++i)
-        bytes[i] = static_cast<uint8_t>(bits >> (8 * i));
+    common::StoreLittleDouble(bytes, value);
     return holder.WriteBlobField(bytes, sizeof(bytes), CName(name));
 }
 
@@ -32,10 +28,7 @@ bool ReadDouble(common::CStreamHolder& holder, double& value, const char* name) 
     uint8_t bytes[8];
     if (!holder.ReadBlobField(bytes, sizeof(bytes), CName(name)))
         return false;
-    uint64_t bits = 0;
-    for (int i = 0; i < 8; ++i)
-        bits |= static_cast<uint64_t>(bytes[i]) << (8 * i);
-    std::memcpy(&value, &bits, sizeof(value));
+    value = common::LoadLittleDouble(bytes);
     return true;
 }
 

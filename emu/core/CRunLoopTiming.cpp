@@ -2,10 +2,10 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 
 #include "common/CNarrowString.h"
 #include "common/CStreamHolder.h"
+#include "common/LittleEndian.h"
 #include "common/OsHelpers.h"
 #include "emu/framework/CProcessorInterface.h"
 
@@ -25,11 +25,8 @@ int32_t RoundHalfUp(double value) {
 
 // Doubles travel as their IEEE bytes, lowest first, whatever the host's order.
 bool WriteDouble(common::CStreamHolder& holder, double value, const char* name) {
-    uint64_t bits = 0;
-    std::memcpy(&bits, &value, sizeof(bits));
     uint8_t bytes[8];
-    for (int i = 0; i < 8; ++i)
-        bytes[i] = static_cast<uint8_t>(bits >> (8 * i));
+    common::StoreLittleDouble(bytes, value);
     return holder.WriteBlobField(bytes, sizeof(bytes), CName(name));
 }
 
@@ -37,10 +34,7 @@ bool ReadDouble(common::CStreamHolder& holder, double& value, const char* name) 
     uint8_t bytes[8];
     if (!holder.ReadBlobField(bytes, sizeof(bytes), CName(name)))
         return false;
-    uint64_t bits = 0;
-    for (int i = 0; i < 8; ++i)
-        bits |= static_cast<uint64_t>(bytes[i]) << (8 * i);
-    std::memcpy(&value, &bits, sizeof(value));
+    value = common::LoadLittleDouble(bytes);
     return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include "common/CNarrowString.h"
 #include "common/CStreamHolder.h"
+#include "common/LittleEndian.h"
 #include "emu/framework/CObjectContainer.h"
 #include "emu/host/CSoundOutput.h"
 
@@ -21,17 +22,6 @@ const int32_t kRates[] = {4900, 11050, 14700, 22050, 44100};
 // round(a / b), halves away from zero.
 int32_t RoundQuotient(int32_t a, int32_t b) {
     return static_cast<int32_t>(std::lround(static_cast<double>(a) / b));
-}
-
-void PutU32(uint8_t* out, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        out[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-uint32_t GetU32(const uint8_t* in) {
-    uint32_t v = 0;
-    for (int i = 0; i < 4; ++i)
-        v |= static_cast<uint32_t>(in[i]) << (8 * i);
-    return v;
 }
 
 struct CName : common::CNarrowString {
@@ -417,16 +407,17 @@ bool CBus::SaveData(common::CStreamHolder& holder) {
             return false;
         const bool stream = node->m_kind == kKindSoundStream;
         uint8_t record[kEventRecordSize];
-        PutU32(record + 0, node->m_kind + (node->m_startMarker == nullptr ? kNoStartMarker : 0));
-        PutU32(record + 4, static_cast<uint32_t>(node->m_effectiveFrequency));
-        PutU32(record + 8, static_cast<uint32_t>(node->m_divider));
-        PutU32(record + 12, static_cast<uint32_t>(node->m_countdown));
-        PutU32(record + 16, static_cast<uint32_t>(node->m_requestedFrequency));
-        PutU32(record + 20, stream ? (node->m_streamBits << 24) | (node->m_streamRate & 0xFFFFFF) : 0);
-        PutU32(record + 24, static_cast<uint32_t>(node->m_fireCount));
-        PutU32(record + 28, static_cast<uint32_t>(node->m_fireCount >> 32));
-        PutU32(record + 32, node->m_data[0]);
-        PutU32(record + 36, node->m_data[1]);
+        common::StoreLittle<uint32_t>(record + 0, node->m_kind + (node->m_startMarker == nullptr ? kNoStartMarker : 0));
+        common::StoreLittle<uint32_t>(record + 4, static_cast<uint32_t>(node->m_effectiveFrequency));
+        common::StoreLittle<uint32_t>(record + 8, static_cast<uint32_t>(node->m_divider));
+        common::StoreLittle<uint32_t>(record + 12, static_cast<uint32_t>(node->m_countdown));
+        common::StoreLittle<uint32_t>(record + 16, static_cast<uint32_t>(node->m_requestedFrequency));
+        common::StoreLittle<uint32_t>(record + 20,
+                                      stream ? (node->m_streamBits << 24) | (node->m_streamRate & 0xFFFFFF) : 0);
+        common::StoreLittle<uint32_t>(record + 24, static_cast<uint32_t>(node->m_fireCount));
+        common::StoreLittle<uint32_t>(record + 28, static_cast<uint32_t>(node->m_fireCount >> 32));
+        common::StoreLittle<uint32_t>(record + 32, node->m_data[0]);
+        common::StoreLittle<uint32_t>(record + 36, node->m_data[1]);
 
         BuildObjectName(stream ? node->m_producerUser : node->m_user, owner);
         name.AssignNarrow(node->m_name != nullptr ? node->m_name : "");
@@ -475,21 +466,21 @@ bool CBus::LoadData(common::CStreamHolder& holder, common::CNarrowString* /*erro
         fieldName.Format("DTEVT%ld", index);
         if (!holder.ReadBlobField(record, kEventRecordSize, fieldName))
             return false;
-        const uint32_t kindWord = GetU32(record + 0);
+        const uint32_t kindWord = common::LoadLittle<uint32_t>(record + 0);
         const uint32_t kind = kindWord & ~kNoStartMarker;
         const bool noStartMarker = (kindWord & kNoStartMarker) != 0;
-        const uint32_t data0 = GetU32(record + 32);
-        const uint32_t data1 = GetU32(record + 36);
+        const uint32_t data0 = common::LoadLittle<uint32_t>(record + 32);
+        const uint32_t data1 = common::LoadLittle<uint32_t>(record + 36);
         bool added = false;
         if (kind == kKindPeriodic && entry.m_kind == kCallbackBusEvent) {
             // Only an event that has not yet seen a tick can lack its marker.
             if (noStartMarker && m_tickCounter != 0)
                 return false;
-            added = AddEvent(static_cast<int32_t>(GetU32(record + 16)),
+            added = AddEvent(static_cast<int32_t>(common::LoadLittle<uint32_t>(record + 16)),
                              reinterpret_cast<PeriodicCallback>(entry.m_function), entry.m_target, registryName, data0,
                              data1, noStartMarker);
         } else if (kind == kKindSoundStream && entry.m_kind == kCallbackSoundProducer) {
-            const uint32_t streamWord = GetU32(record + 20);
+            const uint32_t streamWord = common::LoadLittle<uint32_t>(record + 20);
             added = AddSoundStream(streamWord & 0xFFFFFF, streamWord >> 24,
                                    reinterpret_cast<SoundProducer>(entry.m_function), entry.m_target, registryName,
                                    data0, data1);
@@ -498,12 +489,12 @@ bool CBus::LoadData(common::CStreamHolder& holder, common::CNarrowString* /*erro
             return false;
         CPeriodicEvent* node = m_lastEvent;
         node->m_kind = kind;
-        node->m_effectiveFrequency = static_cast<int32_t>(GetU32(record + 4));
-        node->m_divider = static_cast<int32_t>(GetU32(record + 8));
-        node->m_countdown = static_cast<int32_t>(GetU32(record + 12));
-        node->m_requestedFrequency = static_cast<int32_t>(GetU32(record + 16));
-        node->m_fireCount = static_cast<uint64_t>(GetU32(record + 24)) | static_cast<uint64_t>(GetU32(record + 28))
-                                                                             << 32;
+        node->m_effectiveFrequency = static_cast<int32_t>(common::LoadLittle<uint32_t>(record + 4));
+        node->m_divider = static_cast<int32_t>(common::LoadLittle<uint32_t>(record + 8));
+        node->m_countdown = static_cast<int32_t>(common::LoadLittle<uint32_t>(record + 12));
+        node->m_requestedFrequency = static_cast<int32_t>(common::LoadLittle<uint32_t>(record + 16));
+        node->m_fireCount = static_cast<uint64_t>(common::LoadLittle<uint32_t>(record + 24)) |
+                            static_cast<uint64_t>(common::LoadLittle<uint32_t>(record + 28)) << 32;
         node->m_data[0] = data0;
         node->m_data[1] = data1;
     }

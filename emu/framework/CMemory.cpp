@@ -6,6 +6,7 @@
 #include "common/CNarrowString.h"
 #include "common/CStream.h"
 #include "common/CStreamHolder.h"
+#include "common/LittleEndian.h"
 #include "common/OsHelpers.h"
 #include "emu/framework/CDevice.h"
 #include "emu/framework/CMachineInterface.h"
@@ -28,18 +29,6 @@ bool CopySizeRead(uint32_t size) {
 
 bool CopySizeWrite(uint32_t size) {
     return size == 1 || size == 2 || size == 4 || size == 8;
-}
-
-uint32_t Little(const uint8_t* value, uint32_t size) {
-    uint32_t result = 0;
-    for (uint32_t i = 0; i < size; ++i)
-        result |= static_cast<uint32_t>(value[i]) << (8 * i);
-    return result;
-}
-
-void StoreLittle(uint8_t* value, uint32_t data, uint32_t size) {
-    for (uint32_t i = 0; i < size; ++i)
-        value[i] = static_cast<uint8_t>(data >> (8 * i));
 }
 
 } // namespace
@@ -332,9 +321,9 @@ uint16_t CMemory::ReadWord(uint32_t address, uint8_t flag) {
     uint8_t value[2];
     if (address >= m_size || m_size - address < 2) {
         if (m_outOfRangeRead.handler(m_outOfRangeRead.context, address, 2, value, flag))
-            return static_cast<uint16_t>(Little(value, 2));
+            return common::LoadLittle<uint16_t>(value);
     } else if ((address & kPageOffsetMask) <= kPageSize - 2 && ReadInPage(address, 2, value, flag)) {
-        return static_cast<uint16_t>(Little(value, 2));
+        return common::LoadLittle<uint16_t>(value);
     }
     const uint32_t low = ReadByte(address, flag);
     return static_cast<uint16_t>(low | (static_cast<uint32_t>(ReadByte(address + 1, flag)) << 8));
@@ -344,9 +333,9 @@ uint32_t CMemory::ReadDword(uint32_t address, uint8_t flag) {
     uint8_t value[4];
     if (address >= m_size || m_size - address < 4) {
         if (m_outOfRangeRead.handler(m_outOfRangeRead.context, address, 4, value, flag))
-            return Little(value, 4);
+            return common::LoadLittle<uint32_t>(value);
     } else if ((address & kPageOffsetMask) <= kPageSize - 4 && ReadInPage(address, 4, value, flag)) {
-        return Little(value, 4);
+        return common::LoadLittle<uint32_t>(value);
     }
     const uint32_t low = ReadWord(address, flag);
     return low | (static_cast<uint32_t>(ReadWord(address + 2, flag)) << 16);
@@ -357,7 +346,7 @@ uint32_t CMemory::ReadDword(uint32_t address, uint8_t flag) {
 // goes to the out-of-range hook as a whole.
 void CMemory::WriteWord(uint32_t address, uint16_t data) {
     uint8_t value[2];
-    StoreLittle(value, data, 2);
+    common::StoreLittle<uint16_t>(value, data);
     if (address >= m_size) {
         if (m_outOfRangeWrite.handler(m_outOfRangeWrite.context, address, 2, value))
             return;
@@ -371,7 +360,7 @@ void CMemory::WriteWord(uint32_t address, uint16_t data) {
 
 void CMemory::WriteDword(uint32_t address, uint32_t data) {
     uint8_t value[4];
-    StoreLittle(value, data, 4);
+    common::StoreLittle<uint32_t>(value, data);
     if (address >= m_size) {
         if (m_outOfRangeWrite.handler(m_outOfRangeWrite.context, address, 4, value))
             return;

@@ -4,6 +4,7 @@
 
 #include "common/CNarrowString.h"
 #include "common/CStreamHolder.h"
+#include "common/LittleEndian.h"
 
 namespace emu {
 
@@ -15,18 +16,6 @@ constexpr uint32_t kDefaultMask = 0xFFFF;
 const common::CNarrowString& ChunkName() {
     static const common::CNarrowString s_name("_PORTS");
     return s_name;
-}
-
-uint32_t Little(const uint8_t* value, uint32_t size) {
-    uint32_t result = 0;
-    for (uint32_t i = 0; i < size; ++i)
-        result |= static_cast<uint32_t>(value[i]) << (8 * i);
-    return result;
-}
-
-void StoreLittle(uint8_t* value, uint32_t data, uint32_t size) {
-    for (uint32_t i = 0; i < size; ++i)
-        value[i] = static_cast<uint8_t>(data >> (8 * i));
 }
 
 } // namespace
@@ -199,7 +188,7 @@ uint16_t CPorts::InputWord(uint32_t port, uint8_t flag, uint8_t* status) {
     *status = 0;
     uint8_t value[2] = {m_defaultInput, m_defaultInput};
     if (Input(port, 2, m_wordMask, value, flag, status))
-        return static_cast<uint16_t>(Little(value, 2));
+        return common::LoadLittle<uint16_t>(value);
     const uint32_t low = InputByte(port, flag, status);
     return static_cast<uint16_t>(low | static_cast<uint32_t>(InputByte(port + 1, flag, status)) << 8);
 }
@@ -211,7 +200,7 @@ uint32_t CPorts::InputDword(uint32_t port, uint8_t flag, uint8_t* status) {
     *status = 0;
     uint8_t value[4] = {m_defaultInput, m_defaultInput, m_defaultInput, m_defaultInput};
     if (Input(port, 4, m_dwordMask, value, flag, status))
-        return Little(value, 4);
+        return common::LoadLittle<uint32_t>(value);
     const uint32_t low = InputWord(port, flag, status);
     return low | static_cast<uint32_t>(InputWord(port + 2, flag, status)) << 16;
 }
@@ -222,7 +211,7 @@ void CPorts::OutputByte(uint32_t port, uint8_t value) {
 
 void CPorts::OutputWord(uint32_t port, uint16_t data) {
     uint8_t value[2];
-    StoreLittle(value, data, 2);
+    common::StoreLittle<uint16_t>(value, data);
     if (Output(port, 2, m_wordMask, value))
         return;
     OutputByte(port, value[0]);
@@ -231,7 +220,7 @@ void CPorts::OutputWord(uint32_t port, uint16_t data) {
 
 void CPorts::OutputDword(uint32_t port, uint32_t data) {
     uint8_t value[4];
-    StoreLittle(value, data, 4);
+    common::StoreLittle<uint32_t>(value, data);
     if (Output(port, 4, m_dwordMask, value))
         return;
     OutputWord(port, static_cast<uint16_t>(data));

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "common/CStreamHolder.h"
+#include "common/LittleEndian.h"
 #include "emu/framework/CBus.h"
 
 namespace emu {
@@ -49,27 +50,6 @@ int32_t ClampToInt32(int64_t v) {
 // Due cycles compare on their low 32 bits.
 int32_t Distance(uint64_t due, uint64_t now) {
     return static_cast<int32_t>(static_cast<uint32_t>(due) - static_cast<uint32_t>(now));
-}
-
-void PutU32(uint8_t* out, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        out[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-void PutU64(uint8_t* out, uint64_t v) {
-    for (int i = 0; i < 8; ++i)
-        out[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-uint32_t GetU32(const uint8_t* in) {
-    uint32_t v = 0;
-    for (int i = 0; i < 4; ++i)
-        v |= static_cast<uint32_t>(in[i]) << (8 * i);
-    return v;
-}
-uint64_t GetU64(const uint8_t* in) {
-    uint64_t v = 0;
-    for (int i = 0; i < 8; ++i)
-        v |= static_cast<uint64_t>(in[i]) << (8 * i);
-    return v;
 }
 
 // Adds the width of a successful access to the caller's counter.
@@ -194,11 +174,8 @@ bool CProcessor::SaveData(common::CStreamHolder& holder) {
     if (!CDevice::SaveData(holder))
         return false;
     const CName chunk(kChunkName);
-    const double ratio = m_ratio;
     uint8_t ratioBytes[8];
-    uint64_t ratioBits = 0;
-    std::memcpy(&ratioBits, &ratio, sizeof(ratioBits));
-    PutU64(ratioBytes, ratioBits);
+    common::StoreLittleDouble(ratioBytes, m_ratio);
     const uint32_t count = static_cast<uint32_t>(GetEventCount());
     bool ok =
         holder.WriteMarker(common::CStreamHolder::kChunkBegin, chunk) &&
@@ -232,14 +209,14 @@ bool CProcessor::SaveData(common::CStreamHolder& holder) {
         const int64_t left = static_cast<int64_t>(e->m_due - now);
         const uint64_t remaining = left > 0 ? TruncateToUInt64(static_cast<double>(left) * m_ratio) : 0;
         uint8_t record[kEventRecordSize];
-        PutU32(record + 0, e->m_reserved1);
-        PutU32(record + 4, e->m_reserved2);
-        PutU64(record + 8, remaining);
-        PutU32(record + 16, e->m_reserved3);
-        PutU32(record + 20, e->m_reserved4);
-        PutU32(record + 24, static_cast<uint32_t>(e->m_period));
-        PutU32(record + 28, e->m_data[0]);
-        PutU32(record + 32, e->m_data[1]);
+        common::StoreLittle<uint32_t>(record + 0, e->m_reserved1);
+        common::StoreLittle<uint32_t>(record + 4, e->m_reserved2);
+        common::StoreLittle<uint64_t>(record + 8, remaining);
+        common::StoreLittle<uint32_t>(record + 16, e->m_reserved3);
+        common::StoreLittle<uint32_t>(record + 20, e->m_reserved4);
+        common::StoreLittle<uint32_t>(record + 24, static_cast<uint32_t>(e->m_period));
+        common::StoreLittle<uint32_t>(record + 28, e->m_data[0]);
+        common::StoreLittle<uint32_t>(record + 32, e->m_data[1]);
 
         CBus::BuildObjectName(e->m_user, owner);
         name.AssignNarrow(e->m_name != nullptr ? e->m_name : "");
@@ -281,8 +258,7 @@ bool CProcessor::LoadData(common::CStreamHolder& holder, common::CNarrowString* 
         !holder.ReadUInt64Field(m_lastNominalCycles, CName("LSCYCL")) ||
         !holder.ReadBlobField(ratioBytes, sizeof(ratioBytes), CName("CFREQ")))
         return false;
-    const uint64_t ratioBits = GetU64(ratioBytes);
-    std::memcpy(&m_ratio, &ratioBits, sizeof(m_ratio));
+    m_ratio = common::LoadLittleDouble(ratioBytes);
     if (!holder.ReadBoolField(m_iffreq, CName("IFFREQ")) || !holder.ReadInt32Field(m_sliceBudget, CName("MCYCL")) ||
         !holder.ReadInt32Field(m_sliceLeft, CName("ECYCL")) || !holder.ReadInt32Field(m_waitCycles, CName("SCYCL")) ||
         !holder.ReadInt32Field(m_paidCycles, CName("PCYCL")) || !holder.ReadUInt64Field(addressMask, CName("AMSK")))
@@ -319,18 +295,18 @@ bool CProcessor::LoadData(common::CStreamHolder& holder, common::CNarrowString* 
         fieldName.Format("DTEVT%ld", index);
         if (!holder.ReadBlobField(record, kEventRecordSize, fieldName))
             return false;
-        const int32_t period = static_cast<int32_t>(GetU32(record + 24));
-        const uint32_t data0 = GetU32(record + 28);
-        const uint32_t data1 = GetU32(record + 32);
+        const int32_t period = static_cast<int32_t>(common::LoadLittle<uint32_t>(record + 24));
+        const uint32_t data0 = common::LoadLittle<uint32_t>(record + 28);
+        const uint32_t data1 = common::LoadLittle<uint32_t>(record + 32);
         if (!AddEvent(period, reinterpret_cast<EventCallback>(entry.m_function), entry.m_target, registryName, data0,
                       data1))
             return false;
         CCycleEvent* e = m_lastEvent;
-        e->m_reserved1 = GetU32(record + 0);
-        e->m_reserved2 = GetU32(record + 4);
-        e->m_reserved3 = GetU32(record + 16);
-        e->m_reserved4 = GetU32(record + 20);
-        const uint64_t stored = GetU64(record + 8);
+        e->m_reserved1 = common::LoadLittle<uint32_t>(record + 0);
+        e->m_reserved2 = common::LoadLittle<uint32_t>(record + 4);
+        e->m_reserved3 = common::LoadLittle<uint32_t>(record + 16);
+        e->m_reserved4 = common::LoadLittle<uint32_t>(record + 20);
+        const uint64_t stored = common::LoadLittle<uint64_t>(record + 8);
         uint64_t remaining = stored;
         if (m_timeScaling) {
             const int64_t rounded = RoundToInt64(static_cast<double>(stored) / m_ratio);

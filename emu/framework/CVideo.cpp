@@ -1,10 +1,10 @@
 #include "emu/framework/CVideo.h"
 
 #include <cmath>
-#include <cstring>
 
 #include "common/CNarrowString.h"
 #include "common/CStreamHolder.h"
+#include "common/LittleEndian.h"
 #include "common/OsHelpers.h"
 #include "emu/framework/CBus.h"
 #include "emu/framework/CMachineInterface.h"
@@ -143,12 +143,8 @@ bool CVideo::SaveData(common::CStreamHolder& holder) {
     const common::CNarrowString chunk(kChunkName);
     const uint8_t page = static_cast<uint8_t>(m_currentPage & 0xFF);
     const int64_t generation = static_cast<int64_t>(m_renderGeneration);
-    const double aspect = m_aspectFactor;
-    uint64_t aspectBits = 0;
-    std::memcpy(&aspectBits, &aspect, sizeof(aspectBits));
     uint8_t aspectBytes[8];
-    for (int i = 0; i < 8; ++i)
-        aspectBytes[i] = static_cast<uint8_t>(aspectBits >> (8 * i));
+    common::StoreLittleDouble(aspectBytes, m_aspectFactor);
     int32_t presence = 0;
     for (int32_t i = 0; i < kDisplayParameterCount; ++i)
         if (m_displayParameters[i] >= 0)
@@ -207,11 +203,7 @@ bool CVideo::LoadData(common::CStreamHolder& holder, common::CNarrowString* erro
     uint8_t aspectBytes[8] = {};
     if (!holder.ReadBlobField(aspectBytes, sizeof(aspectBytes), Name("APCT")))
         return false;
-    uint64_t aspectBits = 0;
-    for (int i = 0; i < 8; ++i)
-        aspectBits |= static_cast<uint64_t>(aspectBytes[i]) << (8 * i);
-    double aspect = 0.0;
-    std::memcpy(&aspect, &aspectBits, sizeof(aspect));
+    const double aspect = common::LoadLittleDouble(aspectBytes);
     if (!(aspect > 0.0) || !std::isfinite(aspect))
         return false;
     // A fixed ratio chosen in the settings wins over the saved factor.

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "TakeConsoleTexts.h"
 #include "common/CTextConsole.h"
 #include "emu/chips/CDiskController_WD179X.h"
 #include "emu/framework/CInterrupts.h"
@@ -122,16 +123,7 @@ public:
         return ReadBytes(count);
     }
 
-    std::vector<std::string> TakeLines() {
-        console.FlushPendingLines();
-        std::vector<std::string> lines;
-        common::CNarrowString text;
-        common::ARGB colour = 0;
-        for (int32_t i = 0; console.GetLine(i, text, colour); ++i)
-            lines.push_back(text.GetNarrow());
-        console.Clear();
-        return lines;
-    }
+    std::vector<std::string> TakeLines() { return testconsole::TakeConsoleTexts(console); }
 
     common::CTextConsole console;
     CLineRecorder lines;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "TakeConsoleTexts.h"
 #include "common/CMemoryStream.h"
 #include "common/CStreamHolder.h"
 #include "common/CTextConsole.h"
@@ -202,16 +203,7 @@ public:
 
     emu::CTimerChannel_I8253* Channel(int n) { return m_pit->GetChannel(n); }
 
-    std::vector<std::string> TakeLines() {
-        m_console.FlushPendingLines();
-        std::vector<std::string> lines;
-        common::CNarrowString text;
-        common::ARGB colour = 0;
-        for (int32_t i = 0; m_console.GetLine(i, text, colour); ++i)
-            lines.push_back(text.GetNarrow());
-        m_console.Clear();
-        return lines;
-    }
+    std::vector<std::string> TakeLines() { return testconsole::TakeConsoleTexts(m_console); }
 
     Bytes SaveState() {
         common::CMemoryStream stream;

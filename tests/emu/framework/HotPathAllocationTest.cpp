@@ -4,50 +4,8 @@
 // replaces the global allocation functions to count the calls.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
+#include "AllocationCounter.h"
 #include "emu/framework/ProcessorTestSupport.h"
-
-namespace {
-std::atomic<long> g_allocations{0};
-} // namespace
-
-void* operator new(std::size_t size) {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size != 0 ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    return operator new(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    return std::malloc(size != 0 ? size : 1);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-    return operator new(size, tag);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -106,9 +64,9 @@ TEST(HotPathAllocationTest, EventsTicksAndAccessorsAllocateNothingAfterWarmUp) {
     };
     cpu.StartEvents();
     run(1000); // warm-up: the free lists grow to what the run needs
-    const long before = g_allocations.load();
+    const long before = alloctest::g_allocations.load();
     run(100000);
-    EXPECT_EQ(g_allocations.load(), before);
+    EXPECT_EQ(alloctest::g_allocations.load(), before);
     EXPECT_GT(rig.m_bus->GetTickCounter(), 1000u);
     EXPECT_GT(rig.m_board->m_soundCalls.size(), 10u);
     rig.m_bus->Stop();

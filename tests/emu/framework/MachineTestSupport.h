@@ -5,12 +5,12 @@
 // scratch folders with an injected program location.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "TestScratchFolder.h"
 #include "common/CSettingsRegistry.h"
 #include "common/CTextConsole.h"
 #include "common/HostFiles.h"
@@ -122,16 +122,7 @@ inline std::vector<std::string> ConsoleLines(common::CTextConsole& console) {
 // A fresh, empty folder below KORVET_TEST_TEMP named after the running test,
 // ending with '/'.
 inline std::string MakeScratchFolder() {
-    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string("machine_") + info->test_suite_name() + "_" + info->name();
-    for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c)))
-            c = '_';
-    const std::string folder = std::string(KORVET_TEST_TEMP) + "/" + name;
-    std::error_code error;
-    std::filesystem::remove_all(folder, error);
-    std::filesystem::create_directories(folder, error);
-    return folder + "/";
+    return MakeTestScratchFolder("machine_");
 }
 
 inline common::WideText Wide(const std::string& text) {

@@ -4,7 +4,6 @@
 // recorder of media-change notices.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "TestScratchFolder.h"
 #include "common/CPath.h"
 #include "emu/framework/CDrives.h"
 #include "emu/framework/CMediaSlot.h"
@@ -22,16 +22,7 @@ namespace test {
 
 // A fresh, empty folder for the running test, ending with '/'.
 inline std::string MakeMediaFolder() {
-    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string("drives_") + info->test_suite_name() + "_" + info->name();
-    for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c)))
-            c = '_';
-    const std::string folder = std::string(KORVET_TEST_TEMP) + "/" + name;
-    std::error_code error;
-    std::filesystem::remove_all(folder, error);
-    std::filesystem::create_directories(folder, error);
-    return folder + "/";
+    return MakeTestScratchFolder("drives_");
 }
 
 // Writes `size` bytes whose value at offset i is (i * 7 + seed) & 0xFF.

@@ -3,53 +3,11 @@
 // replaces the global allocation functions to count the calls.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
+#include "AllocationCounter.h"
 #include "emu/framework/CInterrupts.h"
 #include "emu/framework/CMemory.h"
 #include "emu/framework/CPorts.h"
 #include "emu/framework/MemoryTestSupport.h"
-
-namespace {
-std::atomic<long> g_allocations{0};
-} // namespace
-
-void* operator new(std::size_t size) {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size != 0 ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    return operator new(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    return std::malloc(size != 0 ? size : 1);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-    return operator new(size, tag);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -100,7 +58,7 @@ TEST(ServiceAccessAllocationTest, AccessesAllocateNothing) {
     ASSERT_TRUE(interrupts.RegisterController(&machine, AckAnswer, LineAnswer, PendingAnswer));
     ASSERT_TRUE(interrupts.SetVectorHookB(7, nullptr, Hook));
 
-    const long before = g_allocations.load();
+    const long before = alloctest::g_allocations.load();
     uint32_t sum = 0;
     for (uint32_t a = 0; a < 0x12000; a += 3) {
         sum += memory.ReadByte(a, 0) + memory.ReadWord(a, 1) + memory.ReadDword(a, 0);
@@ -128,7 +86,7 @@ TEST(ServiceAccessAllocationTest, AccessesAllocateNothing) {
         interrupts.CallVectorHookB(7, 0, 0, &out);
         interrupts.CallVectorHookA(l, 0, 0, &out);
     }
-    EXPECT_EQ(before, g_allocations.load());
+    EXPECT_EQ(before, alloctest::g_allocations.load());
     EXPECT_NE(0u, sum);
     EXPECT_EQ(23, machine.m_interruptChecks); // three per line, but a pending line is not raised again
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "TakeConsoleTexts.h"
 #include "common/CMemoryStream.h"
 #include "common/CNarrowString.h"
 #include "common/CSettingsRegistry.h"
@@ -70,16 +71,7 @@ protected:
                 count += m_keyboard->IsCellPressed(row, column) ? 1 : 0;
         return count;
     }
-    std::vector<std::string> TakeLines() {
-        m_console.FlushPendingLines();
-        std::vector<std::string> lines;
-        common::CNarrowString text;
-        common::ARGB colour = 0;
-        for (int32_t i = 0; m_console.GetLine(i, text, colour); ++i)
-            lines.push_back(text.GetNarrow());
-        m_console.Clear();
-        return lines;
-    }
+    std::vector<std::string> TakeLines() { return testconsole::TakeConsoleTexts(m_console); }
     Bytes Save() {
         return SaveWith([this](common::CStreamHolder& h) { return m_machine.SaveState(h); });
     }

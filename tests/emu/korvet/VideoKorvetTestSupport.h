@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "TakeConsoleTexts.h"
 #include "common/CMemoryStream.h"
 #include "common/CNarrowString.h"
 #include "common/CStreamHolder.h"
@@ -114,16 +115,7 @@ public:
         RunTo(end);
     }
 
-    std::vector<std::string> TakeLines() {
-        m_console.FlushPendingLines();
-        std::vector<std::string> lines;
-        common::CNarrowString text;
-        common::ARGB colour = 0;
-        for (int32_t i = 0; m_console.GetLine(i, text, colour); ++i)
-            lines.push_back(text.GetNarrow());
-        m_console.Clear();
-        return lines;
-    }
+    std::vector<std::string> TakeLines() { return testconsole::TakeConsoleTexts(m_console); }
 
     Bytes SaveVideo() {
         common::CMemoryStream stream;
