@@ -215,6 +215,7 @@ bool CMainMenu::BuildMenuBar() {
     gui::CMenuItem* about = m_helpMenu->AddItemByTextId(TextId::kAboutItem);
     if (about == nullptr)
         return false;
+    about->GetHandler() = &CMainWindow::OnMenuAbout;
 
     // Computer: one radio item per configuration (the Korvet models have no sub-models).
     for (int32_t i = 0; i < manager.GetConfigCount(); ++i) {

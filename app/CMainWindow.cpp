@@ -54,6 +54,8 @@ bool CMainWindow::OnCreate() {
     OnKeyCallback() = &CMainWindow::OnKeyHook;
     m_firstPaintPending = true;
 
+    if (!BuildToolbar())
+        return false;
     CEmulationScreen* screen = new CEmulationScreen(0, 0, 0, 0, 6, true);
     if (!AddChild(screen)) {
         delete screen;

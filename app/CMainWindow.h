@@ -13,10 +13,21 @@
 #include <vector>
 
 #include "app/CEmulatorManager.h"
+#include "common/CImage.h"
 #include "common/CNarrowString.h"
 #include "common/CPath.h"
+#include "gui/CButtonInterface.h"
 #include "gui/CMenuItem.h"
 #include "gui/windows/CFrameWindow.h"
+
+namespace gui {
+namespace Windows {
+class CButton;
+class CPanel;
+class CLabel;
+class CPicture;
+} // namespace Windows
+} // namespace gui
 
 // <windows.h> maps CompareString to its W form, which hides the string
 // family's own CompareString.
@@ -56,6 +67,14 @@ public:
     void UpdateTitle();
     void SyncWithCore(bool force);
     void UpdateToolbar();
+    // Width in pixels of the toolbar's drive-row area: 460 at 96 dpi, scaled to
+    // the screen once the DPI setup has run.
+    static int32_t GetDriveAreaWidth();
+
+    // Toolbar buttons: each fires the Emulation menu's item of the same name.
+    static void OnStartButton(gui::CWidgetInterface* button);
+    static void OnPauseButton(gui::CWidgetInterface* button);
+    static void OnStopButton(gui::CWidgetInterface* button);
     static int32_t GetDriveIconIndex(const CMediaSlot* slot, int32_t lampPhase, bool running);
 
     // Run control.
@@ -76,6 +95,8 @@ public:
     static bool OnMenuSelectMachine(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
     static bool OnMenuLanguage(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
     static bool OnMenuOptionItem(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    // Help: the About box, always enabled.
+    static bool OnMenuAbout(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
     // State save and load.
     static bool OnMenuSaveState(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
     static bool OnMenuLoadState(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
@@ -84,6 +105,22 @@ public:
     static bool OnMenuDriveLoadFromFile(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
     static bool OnMenuDriveUnload(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
     static bool OnMenuDriveLatch(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    static bool OnDriveIconMouse(gui::CWidgetInterface* widget, int32_t x, int32_t y, int32_t event);
+    // Rebuilds the toolbar's drive row from the current computer's drives
+    // (the Drives menu calls this with the group of each drive).
+    void ClearDriveRow();
+    void AddDriveRowLabel(const char* text);
+    void AddDriveRowPicture(int32_t drive, int32_t indexInGroup, int32_t kind);
+    void AddDriveRowDivider();
+    // A cartridge's own kind label replaces the group's "ROM:".
+    void SetDriveRowLabelText(CMediaSlot* slot);
+    // Drive kinds, which choose the icon strip.
+    enum : int32_t { kDriveKindFloppy, kDriveKindHardDisk, kDriveKindCartridge, kDriveKindCdDrive };
+    // The drive's picture in the current row; null when it has none.
+    gui::Windows::CPicture* GetDrivePicture(int32_t drive) const;
+    // Sets a drive's picture to the icon of its slot's state and, when asked,
+    // its tooltip to the image path.
+    void RefreshDrivePicture(int32_t drive, bool withTooltip);
     // Advances the drive lamps (every drive's picture state when fullRefresh).
     void BlinkDriveActivity(bool fullRefresh);
 
@@ -98,12 +135,27 @@ public:
     void SetSelectedConfig(int32_t index) { m_selectedConfig = index; }
     CMainMenu* GetMainMenu();
     CEmulationScreen* GetScreen() const { return m_screen; }
+    gui::Windows::CPanel* GetToolbar() const { return m_toolbar; }
+    gui::Windows::CButton* GetStartButton() const { return m_startButton; }
+    gui::Windows::CButton* GetPauseButton() const { return m_pauseButton; }
+    gui::Windows::CButton* GetStopButton() const { return m_stopButton; }
+    gui::Windows::CPanel* GetDriveArea() const { return m_driveArea; }
     const common::CNarrowString& GetTitle() const { return m_title; }
     bool IsMouseMode() const { return m_mouseMode; }
     // Lamp phase of a drive (the drive number while dark, minus 1000 while lit).
     int32_t GetLampPhase(int32_t drive) const;
 
 private:
+    // The toolbar with its buttons, dividers and drive-row area; false when
+    // the window refuses one of them.
+    bool BuildToolbar();
+    // One toolbar button of the run-control row.
+    gui::Windows::CButton* AddToolbarButton(int32_t textId, gui::CButtonInterface::ClickCallback callback,
+                                            common::CImage* icon, bool enabled, int32_t priorityGroup);
+    bool AddToolbarSeparator(int32_t priorityGroup);
+    // Fires one of the Emulation menu's run-control items from a toolbar button.
+    static void FireRunItem(gui::CWidgetInterface* button, int32_t which);
+
     // The renderer that shows the current view; null when nothing is shown.
     CRenderer* PickRenderer();
     // Gives the mouse back: standard cursor, capture released, cursor shown.
@@ -115,6 +167,12 @@ private:
     static void ToggleLatch(CMediaSlot* slot);
 
     common::CNarrowString m_title;
+    gui::Windows::CPanel* m_toolbar = nullptr; // toolbar widgets: owned by the widget tree
+    gui::Windows::CButton* m_startButton = nullptr;
+    gui::Windows::CButton* m_pauseButton = nullptr;
+    gui::Windows::CButton* m_stopButton = nullptr;
+    gui::Windows::CPanel* m_separators[3] = {nullptr, nullptr, nullptr};
+    gui::Windows::CPanel* m_driveArea = nullptr;
     CEmulationScreen* m_screen = nullptr; // owned by the widget tree
     int32_t m_selectedConfig = -1;
     bool m_firstPaintPending = false;
@@ -123,6 +181,9 @@ private:
     CEmulatorManager m_manager;
     CEmulator* m_computer = nullptr; // created and deleted through the manager
     std::vector<int32_t> m_lampPhases; // per drive number
+    // Per drive number, and the current group's label: owned by the drive-row area.
+    std::vector<gui::Windows::CPicture*> m_drivePictures;
+    gui::Windows::CLabel* m_driveRowLabel = nullptr;
     uint64_t m_timer = 0;
 };
 

@@ -5,6 +5,7 @@
 // any other mode answers false.
 #include "app/CMainWindow.h"
 
+#include "app/CAboutBox.h"
 #include "app/CEmulationScreen.h"
 #include "app/CMainMenu.h"
 #include "app/LanguageSwitch.h"
@@ -19,6 +20,8 @@
 #include "emu/host/CRenderer.h"
 #include "emu/host/CSoundOutput.h"
 #include "gui/CCursor.h"
+#include "gui/windows/CMessageBox.h"
+#include "gui/windows/CPanel.h"
 
 namespace emu {
 
@@ -46,11 +49,11 @@ bool SyncItemsEnabled(CEmulator* computer) {
 
 // Yes/No question owned by the window; true for Yes.
 bool AskYesNo(CMainWindow* main, int32_t textId, bool question) {
-    const common::CWideString caption = common::CLocale::GetText(TextId::kConfirmation);
-    const common::CWideString text = common::CLocale::GetText(textId);
-    const UINT icon = question ? MB_ICONQUESTION : MB_ICONINFORMATION;
-    return MessageBoxW(main->GetWindowHandle(), reinterpret_cast<LPCWSTR>(text.GetWide()),
-                       reinterpret_cast<LPCWSTR>(caption.GetWide()), MB_YESNO | icon) == IDYES;
+    gui::Windows::CMessageBox box;
+    box.SetKind(question ? gui::CMessageBoxInterface::kKindQuestion : gui::CMessageBoxInterface::kKindInformation);
+    const bool shown =
+        box.Show(main, common::CLocale::GetText(textId), common::CLocale::GetText(TextId::kConfirmation));
+    return shown && box.GetResult() == gui::CDialogInterface::kResultOk;
 }
 
 } // namespace
@@ -207,6 +210,10 @@ bool CMainWindow::OnMenuToolbar(gui::CMenuItem* item, int32_t, int32_t mode, uin
     if (mode != kExecute)
         return false;
     main->m_manager.guiShowToolbar = !main->m_manager.guiShowToolbar;
+    if (main->m_toolbar != nullptr) {
+        main->m_toolbar->SetVisible(main->m_manager.guiShowToolbar);
+        main->Layout();
+    }
     item->UpdateState(-1);
     return true;
 }
@@ -402,6 +409,19 @@ bool CMainWindow::OnMenuOptionItem(gui::CMenuItem* item, int32_t index, int32_t 
     node->Activate();
     item->UpdateAll();
     return true;
+}
+
+// --- Help ----------------------------------------------------------------------------------------
+
+bool CMainWindow::OnMenuAbout(gui::CMenuItem* item, int32_t, int32_t mode, uintptr_t) {
+    if (mode == kUpdate)
+        return true;
+    if (mode != kExecute)
+        return false;
+    CMainWindow* main = FromMenuItem(item);
+    if (main == nullptr)
+        return false;
+    return CAboutBox::Run(main, main->m_title, main->m_computer);
 }
 
 // --- State save and load -----------------------------------------------------------------------

@@ -13,8 +13,7 @@
 #include "common/ProgramFolders.h"
 #include "emu/core/CEmulator.h"
 #include "emu/framework/CMediaSlot.h"
-
-#include <commdlg.h>
+#include "gui/windows/COpenFileDialog.h"
 
 namespace emu {
 
@@ -51,31 +50,6 @@ CMediaSlot* SlotOf(CMainWindow* main, gui::CMenuItem* item) {
     return main->GetComputer()->GetDrive(item->DataValue());
 }
 
-// Builds the open-file dialog's filter: the slot's types, then "All Files".
-std::u16string MakeFilter(CMediaSlot* slot) {
-    std::u16string filter;
-    auto add = [&filter](const common::CWideString& description, const common::CWideString& pattern) {
-        filter += description.GetText();
-        filter.push_back(u'\0');
-        filter += pattern.GetText();
-        filter.push_back(u'\0');
-    };
-    if (slot != nullptr) {
-        for (int32_t i = 0;; ++i) {
-            common::CNarrowString extension;
-            common::CNarrowString description;
-            if (!slot->GetFileType(i, extension, description))
-                break;
-            common::CWideString pattern("*.");
-            pattern.AppendNarrowString(extension);
-            add(common::CWideString(description.GetNarrow()), pattern);
-        }
-        add(common::CLocale::GetText(TextId::kAllFiles), common::CWideString("*.*"));
-    }
-    filter.push_back(u'\0');
-    return filter;
-}
-
 } // namespace
 
 void CMainMenu::BuildDrivesMenu() {
@@ -83,7 +57,10 @@ void CMainMenu::BuildDrivesMenu() {
         return;
     m_drivesMenu->RemoveAllItems();
     CMainWindow* window = GetMainWindow();
-    if (window == nullptr || window->GetComputer() == nullptr)
+    if (window == nullptr)
+        return;
+    window->ClearDriveRow();
+    if (window->GetComputer() == nullptr)
         return;
     CEmulator* computer = window->GetComputer();
     int32_t f = 0;
@@ -94,8 +71,12 @@ void CMainMenu::BuildDrivesMenu() {
 
     bool built = true;
     common::CNarrowString cartridgeName;
+    if (c != 0)
+        window->AddDriveRowLabel("ROM:");
     for (int32_t i = 0; built && i < c; ++i) {
         CMediaSlot* slot = computer->GetDrive(f + h + i);
+        window->AddDriveRowPicture(f + h + i, i, CMainWindow::kDriveKindCartridge);
+        window->SetDriveRowLabelText(slot);
         if (slot != nullptr && !slot->GetShortCaption().IsEmpty())
             cartridgeName.AssignNarrowString(slot->GetCaption());
         common::CWideString text;
@@ -108,21 +89,43 @@ void CMainMenu::BuildDrivesMenu() {
         }
         built = AddDriveSubmenu(m_drivesMenu, text, f + h + i);
     }
-    if (built && c != 0 && total != c)
-        AddSeparator(m_drivesMenu);
+    if (built && c != 0) {
+        window->AddDriveRowDivider();
+        if (total != c)
+            AddSeparator(m_drivesMenu);
+    }
+    if (built && f != 0)
+        window->AddDriveRowLabel("FDD:");
     for (int32_t i = 0; built && i < f; ++i) {
+        window->AddDriveRowPicture(i, i, CMainWindow::kDriveKindFloppy);
         if (i == 2 && h == 0)
             AddSeparator(m_drivesMenu);
         built = AddDriveSubmenu(m_drivesMenu, common::CLocale::GetText(TextId::kFirstFloppyDrive + i), i);
     }
-    if (built && f != 0 && (h > 0 || d > 0))
-        AddSeparator(m_drivesMenu);
-    for (int32_t i = 0; built && i < h; ++i)
+    if (built && f != 0) {
+        window->AddDriveRowDivider();
+        if (h > 0 || d > 0)
+            AddSeparator(m_drivesMenu);
+    }
+    if (built && h != 0)
+        window->AddDriveRowLabel("HDD:");
+    for (int32_t i = 0; built && i < h; ++i) {
+        window->AddDriveRowPicture(f + i, i, CMainWindow::kDriveKindHardDisk);
         built = AddDriveSubmenu(m_drivesMenu, common::CLocale::GetText(TextId::kFirstHardDrive + i), f + i);
-    if (built && h != 0 && d > 0)
-        AddSeparator(m_drivesMenu);
-    for (int32_t i = 0; built && i < d; ++i)
+    }
+    if (built && h != 0) {
+        window->AddDriveRowDivider();
+        if (d > 0)
+            AddSeparator(m_drivesMenu);
+    }
+    if (built && d != 0)
+        window->AddDriveRowLabel("DVD:");
+    for (int32_t i = 0; built && i < d; ++i) {
+        window->AddDriveRowPicture(f + h + c + i, i, CMainWindow::kDriveKindCdDrive);
         built = AddDriveSubmenu(m_drivesMenu, common::CLocale::GetText(TextId::kFirstCdDrive + i), f + h + c + i);
+    }
+    if (built && d != 0)
+        window->AddDriveRowDivider();
     if (!built) {
         m_drivesMenu->RemoveAllItems();
         return;
@@ -135,9 +138,6 @@ void CMainMenu::BuildDrivesMenu() {
     } else {
         RemoveTrailingSeparator(m_drivesMenu);
     }
-
-    // Every lamp starts dark: its phase is its drive number.
-    window->BlinkDriveActivity(true);
 }
 
 void CMainWindow::BlinkDriveActivity(bool fullRefresh) {
@@ -155,51 +155,54 @@ void CMainWindow::BlinkDriveActivity(bool fullRefresh) {
         for (int32_t n = 0; n < total; ++n)
             m_lampPhases[static_cast<size_t>(n)] = n;
     }
-    (void)fullRefresh; // the drive row's pictures are redrawn from these phases
     for (int32_t n = 0; n < total; ++n) {
         CMediaSlot* slot = m_computer->GetDrive(n);
         if (slot == nullptr)
             continue;
         int32_t& phase = m_lampPhases[static_cast<size_t>(n)];
+        bool redraw = fullRefresh;
         if (slot->IsInUse()) {
             slot->SetInUse(false);
             phase += phase >= 0 ? -kLampLit : kLampLit;
+            redraw = true;
         } else if (phase < 0) {
             phase += kLampLit;
+            redraw = true;
         }
+        if (redraw)
+            RefreshDrivePicture(n, false);
     }
 }
 
 bool CMainWindow::LoadImageIntoDrive(int32_t, CMediaSlot* slot) {
-    const std::u16string filter = MakeFilter(slot);
+    gui::Windows::COpenFileDialog dialog;
     common::CPath start;
     if (slot == nullptr) {
         common::InitAppFolders();
         start = common::ProgramFolder();
     } else {
+        for (int32_t i = 0;; ++i) {
+            common::CNarrowString extension;
+            common::CNarrowString description;
+            if (!slot->GetFileType(i, extension, description))
+                break;
+            dialog.AddFilter(common::CWideString(extension.GetNarrow()), common::CWideString(description.GetNarrow()));
+        }
+        dialog.AddFilter(common::CWideString("*"), common::CLocale::GetText(TextId::kAllFiles));
         start = slot->GetLastPath();
     }
-    wchar_t fileName[MAX_PATH] = {};
-    OPENFILENAMEW dialog = {};
-    dialog.lStructSize = sizeof(dialog);
-    dialog.hwndOwner = GetWindowHandle();
-    dialog.lpstrFilter = reinterpret_cast<const wchar_t*>(filter.c_str());
-    dialog.lpstrFile = fileName;
-    dialog.nMaxFile = MAX_PATH;
-    dialog.lpstrInitialDir = start.IsEmpty() ? nullptr : reinterpret_cast<const wchar_t*>(start.GetWide());
-    dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
 
     const bool inBreak = m_computer->IsInBreak();
     if (m_computer->IsActive() && !inBreak)
         m_computer->Break(false);
-    const bool chosen = GetOpenFileNameW(&dialog) != FALSE;
+    const bool shown = dialog.Show(this, start);
     if (m_computer->IsActive() && !inBreak && m_computer->IsInBreak())
         m_computer->Resume();
 
-    if (!chosen || slot == nullptr)
+    if (!shown || dialog.GetResult() != gui::CDialogInterface::kResultOk || slot == nullptr)
         return false;
-    const common::CPath path(reinterpret_cast<const common::WChar*>(fileName));
-    if (!common::FileExists(path))
+    const common::CPath path = dialog.GetFileName();
+    if (path.IsEmpty() || !common::FileExists(path))
         return false;
     slot->Close();
     slot->Open(path, 0, 0);
@@ -223,8 +226,10 @@ bool CMainWindow::OnMenuDriveLoadFromFile(gui::CMenuItem* item, int32_t, int32_t
     if (mode != kExecute || main == nullptr || main->m_computer == nullptr)
         return false;
     CMainMenu::ApplyState(item, false, false);
-    if (main->LoadImageIntoDrive(item->DataValue(), slot))
+    if (main->LoadImageIntoDrive(item->DataValue(), slot)) {
+        main->RefreshDrivePicture(item->DataValue(), true);
         main->BlinkDriveActivity(true);
+    }
     item->UpdateAll();
     return true;
 }
@@ -243,6 +248,7 @@ bool CMainWindow::OnMenuDriveUnload(gui::CMenuItem* item, int32_t, int32_t mode,
         slot->Close();
         if (slot->GetLatch())
             ToggleLatch(slot);
+        main->RefreshDrivePicture(item->DataValue(), true);
     }
     item->UpdateAll();
     return true;
@@ -259,6 +265,7 @@ bool CMainWindow::OnMenuDriveLatch(gui::CMenuItem* item, int32_t, int32_t mode, 
         return false;
     CMainMenu::ApplyState(item, false, slot != nullptr && slot->GetLatch());
     ToggleLatch(slot);
+    main->RefreshDrivePicture(item->DataValue(), false);
     item->UpdateAll();
     return true;
 }

@@ -117,11 +117,6 @@ void CMainWindow::SyncWithCore(bool force) {
         GetMenuBar()->UpdateAll();
 }
 
-void CMainWindow::UpdateToolbar() {
-    // The toolbar's buttons follow the Emulation menu's Start, Pause and Stop
-    // items; without the toolbar there is nothing to mirror.
-}
-
 int32_t CMainWindow::GetDriveIconIndex(const CMediaSlot* slot, int32_t lampPhase, bool running) {
     if (slot == nullptr)
         return 3;

@@ -4,6 +4,7 @@
 // and the settings saved.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "app/CApplication.h"
@@ -14,6 +15,10 @@
 #include "app/TextIds.h"
 #include "emu/core/CEmulator.h"
 #include "emu/host/CRenderer.h"
+#include "gui/windows/CButton.h"
+#include "emu/framework/CMediaSlot.h"
+#include "gui/windows/CPanel.h"
+#include "gui/windows/CPicture.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace {
@@ -175,6 +180,254 @@ TEST(CMainWindowTest, CommandTableBuildsTheBar) {
     EXPECT_TRUE(autoStartItem->Command(-1));
     EXPECT_NE(window->GetManager().guiAutoStartEmulation, autoStart);
 
+    // Help/About is always enabled; modes other than command and update are refused.
+    gui::CMenuItem* about = menu->m_helpMenu->GetItem(0);
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(about->GetHandler(), &emu::CMainWindow::OnMenuAbout);
+    EXPECT_TRUE(emu::CMainWindow::OnMenuAbout(about, -1, gui::CMenuItem::kModeUpdate, 0));
+    EXPECT_FALSE(emu::CMainWindow::OnMenuAbout(about, -1, 2, 0));
+
+    window->Close();
+    application.Quit();
+    g_pApplication = nullptr;
+}
+
+// The toolbar's buttons run the computer like the Emulation menu's items and
+// follow their states; View/Toolbar hides and shows the whole bar.
+TEST(CMainWindowTest, ToolbarMirrorsRunControlAndFollowsTheViewItem) {
+    CProgramFolder folder("app-toolbar");
+    ASSERT_TRUE(folder.AddRoms());
+    {
+        emu::CEmulatorManager settings;
+        settings.EmuDefaultConfig.AssignNarrow("korvet20");
+        settings.guiAutoStartEmulation = false;
+        settings.EmuDefaultSound.AssignNarrow("No Sound");
+        ASSERT_TRUE(emu::CEmulatorSettings::Save(settings));
+    }
+    int32_t exitCode = -1;
+    emu::CApplication application;
+    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr,
+                                    std::vector<common::CWideString>(), SW_HIDE));
+    emu::CMainWindow* window = dynamic_cast<emu::CMainWindow*>(application.GetMainFrame());
+    ASSERT_NE(window, nullptr);
+    emu::CEmulator* computer = window->GetComputer();
+    ASSERT_NE(computer, nullptr);
+    gui::Windows::CPanel* toolbar = window->GetToolbar();
+    ASSERT_NE(toolbar, nullptr);
+    // Three buttons, three dividers and the drive-row area.
+    EXPECT_EQ(toolbar->GetChildCount(), 7);
+    EXPECT_TRUE(toolbar->IsVisible(false));
+    ASSERT_NE(window->GetDriveArea(), nullptr);
+    gui::Windows::CButton* start = window->GetStartButton();
+    gui::Windows::CButton* pause = window->GetPauseButton();
+    gui::Windows::CButton* stop = window->GetStopButton();
+    ASSERT_TRUE(start != nullptr && pause != nullptr && stop != nullptr);
+    // Only the Pause button and the divider after it give way on a narrow bar.
+    for (int32_t i = 0; i < toolbar->GetChildCount(); ++i)
+        EXPECT_EQ(toolbar->GetChild(i)->GetPriorityGroup(), i == 2 || i == 3 ? 4 : 0) << i;
+
+    struct CState {
+        bool startEnabled, pauseEnabled, pausePushed, stopEnabled;
+    };
+    auto expectButtons = [&](const CState& want, const char* when) {
+        EXPECT_EQ(start->IsEnabled(false), want.startEnabled) << when;
+        EXPECT_EQ(pause->IsEnabled(false), want.pauseEnabled) << when;
+        EXPECT_EQ(pause->IsPushed(), want.pausePushed) << when;
+        EXPECT_EQ(stop->IsEnabled(false), want.stopEnabled) << when;
+    };
+    expectButtons({true, false, false, false}, "stopped");
+    start->Click();
+    EXPECT_TRUE(computer->IsActive());
+    expectButtons({false, true, false, true}, "running");
+    pause->Click();
+    EXPECT_TRUE(computer->IsInBreak());
+    expectButtons({false, true, true, true}, "paused");
+    stop->Click();
+    EXPECT_FALSE(computer->IsActive());
+    expectButtons({true, false, false, false}, "stopped again");
+
+    emu::CMainMenu* menu = window->GetMainMenu();
+    gui::CMenuItem* toolbarItem = nullptr;
+    for (int32_t i = 0; i < menu->m_viewMenu->GetItemCount(); ++i) {
+        gui::CMenuItem* item = menu->m_viewMenu->GetItem(i);
+        if (item != nullptr && item->GetHandler() == &emu::CMainWindow::OnMenuToolbar)
+            toolbarItem = item;
+    }
+    ASSERT_NE(toolbarItem, nullptr);
+    EXPECT_TRUE(toolbarItem->Command(-1));
+    EXPECT_FALSE(window->GetManager().guiShowToolbar);
+    EXPECT_FALSE(toolbar->IsVisible(false));
+    EXPECT_TRUE(toolbarItem->Command(-1));
+    EXPECT_TRUE(toolbar->IsVisible(false));
+
+    window->Close();
+    application.Quit();
+    g_pApplication = nullptr;
+}
+
+// The Korvet's four floppy drives appear in the toolbar's row as one group:
+// label, four pictures with gaps, divider. A right click on a picture toggles
+// the drive's latch; drive activity lights the lamp for one blink.
+TEST(CMainWindowTest, DriveRowShowsEachDriveAndAnswersItsMouse) {
+    CProgramFolder folder("app-driverow");
+    ASSERT_TRUE(folder.AddRoms());
+    {
+        emu::CEmulatorManager settings;
+        settings.EmuDefaultConfig.AssignNarrow("korvet20");
+        settings.guiAutoStartEmulation = false;
+        settings.EmuDefaultSound.AssignNarrow("No Sound");
+        ASSERT_TRUE(emu::CEmulatorSettings::Save(settings));
+    }
+    int32_t exitCode = -1;
+    emu::CApplication application;
+    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr,
+                                    std::vector<common::CWideString>(), SW_HIDE));
+    emu::CMainWindow* window = dynamic_cast<emu::CMainWindow*>(application.GetMainFrame());
+    ASSERT_NE(window, nullptr);
+    emu::CEmulator* computer = window->GetComputer();
+    ASSERT_NE(computer, nullptr);
+    gui::Windows::CPanel* area = window->GetDriveArea();
+    ASSERT_NE(area, nullptr);
+    // Spacer, "FDD:", picture, gap, picture, gap, picture, gap, picture, spacer, divider.
+    EXPECT_EQ(area->GetChildCount(), 11);
+    EXPECT_EQ(window->GetDrivePicture(4), nullptr);
+
+    for (int32_t drive = 0; drive < 4; ++drive) {
+        gui::Windows::CPicture* picture = window->GetDrivePicture(drive);
+        ASSERT_NE(picture, nullptr) << drive;
+        EXPECT_EQ(picture->GetUserData(), static_cast<uintptr_t>(drive));
+        EXPECT_NE(picture->GetImage(11), nullptr);
+        EXPECT_EQ(picture->GetPriorityGroup(), drive == 0 ? 0 : 3);
+        emu::CMediaSlot* slot = computer->GetDrive(drive);
+        ASSERT_NE(slot, nullptr);
+        EXPECT_EQ(picture->GetCurrentImage(), emu::CMainWindow::GetDriveIconIndex(slot, drive, false));
+    }
+
+    gui::Windows::CPicture* picture = window->GetDrivePicture(1);
+    emu::CMediaSlot* slot = computer->GetDrive(1);
+    const bool latched = slot->GetLatch();
+    EXPECT_FALSE(emu::CMainWindow::OnDriveIconMouse(picture, 0, 0, gui::CWidgetInterface::kMouseMove));
+    EXPECT_EQ(slot->GetLatch(), latched);
+    EXPECT_TRUE(emu::CMainWindow::OnDriveIconMouse(picture, 0, 0, gui::CWidgetInterface::kMouseRightDown));
+    EXPECT_NE(slot->GetLatch(), latched);
+    const int32_t dark = emu::CMainWindow::GetDriveIconIndex(slot, 1, false);
+    EXPECT_EQ(picture->GetCurrentImage(), dark);
+
+    // Activity lights the lamp at the next blink; a blink without activity darkens it.
+    slot->SetInUse(true);
+    window->BlinkDriveActivity(false);
+    EXPECT_LT(window->GetLampPhase(1), 0);
+    EXPECT_EQ(picture->GetCurrentImage(), dark + 4);
+    window->BlinkDriveActivity(false);
+    EXPECT_EQ(window->GetLampPhase(1), 1);
+    EXPECT_EQ(picture->GetCurrentImage(), dark);
+
+    window->Close();
+    application.Quit();
+    g_pApplication = nullptr;
+}
+
+// Answers the first dialog that shows up on this thread with a button (0:
+// closes it) and remembers its caption; runs from a thread timer inside the dialog's loop.
+struct CDialogAnswer {
+    int button = IDNO;
+    int dialogs = 0;
+    std::wstring caption;
+};
+
+CDialogAnswer& Answer() {
+    static CDialogAnswer answer;
+    return answer;
+}
+
+BOOL CALLBACK AnswerDialog(HWND window, LPARAM) {
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (!IsWindowVisible(window) || std::wstring(className) != L"#32770")
+        return TRUE;
+    wchar_t caption[128] = {};
+    GetWindowTextW(window, caption, 128);
+    Answer().caption = caption;
+    ++Answer().dialogs;
+    if (Answer().button == 0)
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    else
+        PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(Answer().button), 0);
+    return FALSE;
+}
+
+void CALLBACK LookForDialog(HWND, UINT, UINT_PTR, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), &AnswerDialog, 0);
+}
+
+// The state confirmations, the About box and the drive picture's file dialog
+// are the toolkit's modal boxes: a running machine is held while they are open and goes on after
+// a No or a Cancel, which changes nothing.
+TEST(CMainWindowTest, ModalBoxesHoldTheMachineAndRefuseChangesOnNo) {
+    // An earlier window's quit message would end the modal loops at once.
+    MSG pending;
+    while (PeekMessageW(&pending, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    CProgramFolder folder("app-confirm");
+    ASSERT_TRUE(folder.AddRoms());
+    {
+        emu::CEmulatorManager settings;
+        settings.EmuDefaultConfig.AssignNarrow("korvet20");
+        settings.guiAutoStartEmulation = false;
+        settings.EmuDefaultSound.AssignNarrow("No Sound");
+        ASSERT_TRUE(emu::CEmulatorSettings::Save(settings));
+    }
+    int32_t exitCode = -1;
+    emu::CApplication application;
+    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr,
+                                    std::vector<common::CWideString>(), SW_SHOWNORMAL));
+    emu::CMainWindow* window = dynamic_cast<emu::CMainWindow*>(application.GetMainFrame());
+    ASSERT_NE(window, nullptr);
+    emu::CEmulator* computer = window->GetComputer();
+    ASSERT_NE(computer, nullptr);
+    emu::CMainMenu* menu = window->GetMainMenu();
+    menu->m_startItem->Command(-1);
+    ASSERT_TRUE(computer->IsActive());
+
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, &LookForDialog);
+    ASSERT_NE(timer, 0u);
+    struct CCase {
+        const char* name;
+        gui::CMenuItem* item;
+        int button;
+    };
+    const CCase cases[] = {{"save state", menu->m_saveStateItem, IDNO}, {"load state", menu->m_loadStateItem, IDNO}};
+    for (const CCase& c : cases) {
+        Answer() = CDialogAnswer();
+        Answer().button = c.button;
+        EXPECT_TRUE(c.item->Command(-1)) << c.name;
+        EXPECT_EQ(Answer().dialogs, 1) << c.name;
+        EXPECT_EQ(Answer().caption, L"Confirmation") << c.name;
+        EXPECT_TRUE(computer->IsActive() && !computer->IsInBreak()) << c.name;
+    }
+
+    // Help/About holds the machine while its box is open.
+    Answer() = CDialogAnswer();
+    Answer().button = 0;
+    gui::CMenuItem* about = menu->m_helpMenu->GetItem(0);
+    EXPECT_TRUE(about->Command(-1));
+    EXPECT_EQ(Answer().dialogs, 1);
+    EXPECT_EQ(Answer().caption, L"About");
+    EXPECT_TRUE(computer->IsActive() && !computer->IsInBreak());
+
+    // A double click on a drive picture opens the file dialog; Cancel mounts nothing.
+    emu::CMediaSlot* slot = computer->GetDrive(0);
+    ASSERT_NE(slot, nullptr);
+    const bool wasOpen = slot->IsOpen();
+    Answer() = CDialogAnswer();
+    Answer().button = IDCANCEL;
+    EXPECT_TRUE(emu::CMainWindow::OnDriveIconMouse(window->GetDrivePicture(0), 0, 0,
+                                                   gui::CWidgetInterface::kMouseLeftDoubleClick));
+    EXPECT_EQ(Answer().dialogs, 1);
+    EXPECT_EQ(slot->IsOpen(), wasOpen);
+    EXPECT_TRUE(computer->IsActive() && !computer->IsInBreak());
+
+    KillTimer(nullptr, timer);
     window->Close();
     application.Quit();
     g_pApplication = nullptr;
