@@ -3,46 +3,18 @@
 namespace gui {
 namespace Windows {
 
-CBrush::~CBrush() {
-    if (m_handle != nullptr)
-        DeleteObject(m_handle);
-}
-
 void CBrush::Changed(uint32_t mask) {
-    if (m_handle != nullptr && m_useCount != 0) {
-        m_pending |= mask;
+    if (m_gdi.OnChanged(mask) != CSharedGdiHandle<HBRUSH>::Change::Deleted)
         gui::CBrush::Changed(mask);
-        return;
-    }
-    if (m_handle != nullptr) {
-        DeleteObject(m_handle);
-        m_handle = nullptr;
-        m_pending = 0;
-        return;
-    }
-    gui::CBrush::Changed(mask);
 }
 
 HBRUSH CBrush::Acquire() {
-    if (m_handle == nullptr) {
-        m_handle = CreateHandle();
-        if (m_handle == nullptr)
-            return nullptr;
-        m_useCount = 0;
-        m_pending = 0;
-    }
-    ++m_useCount;
-    return m_handle;
+    return m_gdi.Acquire([this] { return CreateHandle(); });
 }
 
 void CBrush::Release() {
-    if (m_useCount > 0)
-        --m_useCount;
-    if (m_useCount == 0 && m_pending != 0) {
-        const uint32_t pending = m_pending;
-        m_pending = 0;
+    if (const uint32_t pending = m_gdi.Release())
         Changed(pending);
-    }
 }
 
 HBRUSH CBrush::CreateHandle() const {

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "gui/CBrush.h"
+#include "gui/windows/CSharedGdiHandle.h"
 #include "gui/windows/Win32Api.h"
 
 namespace gui {
@@ -16,8 +17,6 @@ class CBrush : public gui::CBrush {
 public:
     CBrush() = default;
     explicit CBrush(gui::CPainter* owner) : gui::CBrush(owner) {}
-    // Deletes the handle.
-    ~CBrush() override;
 
     void Changed(uint32_t mask) override;
 
@@ -28,15 +27,13 @@ public:
     // a pending change.
     void Release();
 
-    HBRUSH GetHandle() const { return m_handle; }
-    int32_t GetUseCount() const { return m_useCount; }
+    HBRUSH GetHandle() const { return m_gdi.Get(); }
+    int32_t GetUseCount() const { return m_gdi.GetUseCount(); }
 
 private:
     HBRUSH CreateHandle() const;
 
-    HBRUSH m_handle = nullptr; // owned
-    int32_t m_useCount = 0;    // painters that have the handle selected
-    uint32_t m_pending = 0;    // change mask waiting for the last use to end
+    CSharedGdiHandle<HBRUSH> m_gdi; // the handle, its users and a pending change
 };
 
 } // namespace Windows

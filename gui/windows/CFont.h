@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "gui/CFont.h"
+#include "gui/windows/CSharedGdiHandle.h"
 #include "gui/windows/Win32Api.h"
 
 namespace gui {
@@ -16,8 +17,6 @@ class CFont : public gui::CFont {
 public:
     CFont() = default;
     explicit CFont(gui::CPainter* owner) : gui::CFont(owner) {}
-    // Deletes the handle.
-    ~CFont() override;
 
     void Changed(uint32_t mask) override;
 
@@ -28,15 +27,13 @@ public:
     // a pending change.
     void Release();
 
-    HFONT GetHandle() const { return m_handle; }
-    int32_t GetUseCount() const { return m_useCount; }
+    HFONT GetHandle() const { return m_gdi.Get(); }
+    int32_t GetUseCount() const { return m_gdi.GetUseCount(); }
 
 private:
     HFONT CreateHandle() const;
 
-    HFONT m_handle = nullptr; // owned
-    int32_t m_useCount = 0;   // painters that have the handle selected
-    uint32_t m_pending = 0;   // change mask waiting for the last use to end
+    CSharedGdiHandle<HFONT> m_gdi; // the handle, its users and a pending change
 };
 
 } // namespace Windows

@@ -13,51 +13,23 @@ COLORREF ToColorRef(const gui::CColor& colour) {
 
 } // namespace
 
-CPen::~CPen() {
-    if (m_handle != nullptr)
-        DeleteObject(m_handle);
-}
-
 void CPen::Changed(uint32_t mask) {
     // A colour or mode change alone needs no new handle.
     if (mask == kChangedMode) {
         gui::CPen::Changed(mask);
         return;
     }
-    if (m_handle != nullptr && m_useCount != 0) {
-        m_pending |= mask;
+    if (m_gdi.OnChanged(mask) != CSharedGdiHandle<HPEN>::Change::Deleted)
         gui::CPen::Changed(mask);
-        return;
-    }
-    if (m_handle != nullptr) {
-        DeleteObject(m_handle);
-        m_handle = nullptr;
-        m_pending = 0;
-        return;
-    }
-    gui::CPen::Changed(mask);
 }
 
 HPEN CPen::Acquire() {
-    if (m_handle == nullptr) {
-        m_handle = CreateHandle();
-        if (m_handle == nullptr)
-            return nullptr;
-        m_useCount = 0;
-        m_pending = 0;
-    }
-    ++m_useCount;
-    return m_handle;
+    return m_gdi.Acquire([this] { return CreateHandle(); });
 }
 
 void CPen::Release() {
-    if (m_useCount > 0)
-        --m_useCount;
-    if (m_useCount == 0 && m_pending != 0) {
-        const uint32_t pending = m_pending;
-        m_pending = 0;
+    if (const uint32_t pending = m_gdi.Release())
         Changed(pending);
-    }
 }
 
 HPEN CPen::CreateHandle() const {

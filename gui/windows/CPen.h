@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "gui/CPen.h"
+#include "gui/windows/CSharedGdiHandle.h"
 #include "gui/windows/Win32Api.h"
 
 namespace gui {
@@ -16,8 +17,6 @@ class CPen : public gui::CPen {
 public:
     CPen() = default;
     explicit CPen(gui::CPainter* owner) : gui::CPen(owner) {}
-    // Deletes the handle.
-    ~CPen() override;
 
     void Changed(uint32_t mask) override;
 
@@ -28,15 +27,13 @@ public:
     // a pending change.
     void Release();
 
-    HPEN GetHandle() const { return m_handle; }
-    int32_t GetUseCount() const { return m_useCount; }
+    HPEN GetHandle() const { return m_gdi.Get(); }
+    int32_t GetUseCount() const { return m_gdi.GetUseCount(); }
 
 private:
     HPEN CreateHandle() const;
 
-    HPEN m_handle = nullptr; // owned
-    int32_t m_useCount = 0;  // painters that have the handle selected
-    uint32_t m_pending = 0;  // change mask waiting for the last use to end
+    CSharedGdiHandle<HPEN> m_gdi; // the handle, its users and a pending change
 };
 
 } // namespace Windows
