@@ -517,9 +517,7 @@ void ExpectSampleEquals(const Sample& a, const Sample& b) {
 }
 
 std::string SampleFilePath() {
-    std::string path = __FILE__;
-    path.erase(path.find_last_of("/\\") + 1);
-    path += "data/CStreamHolderSample.rec";
+    std::string path = KORVET_TEST_DATA_DIR "CStreamHolderSample.rec";
 #ifdef _WIN32
     if (!path.empty() && path[0] == '/')
         path.insert(0, "Z:"); // Wine sees the Linux root as drive Z:
