@@ -34,7 +34,7 @@ if ! cmp -s build/win32/KorvetEmu.exe "$HOME_FOLDER/KorvetEmu.exe"; then
     mv "$HOME_FOLDER/KorvetEmu.exe.new" "$HOME_FOLDER/KorvetEmu.exe"
 fi
 echo "Emulator folder (program, ROM images, settings, states): $HOME_FOLDER"
-if ! ls "$HOME_FOLDER"/*.rom "$HOME_FOLDER"/configs >/dev/null 2>&1; then
+if ! ls "$HOME_FOLDER"/*.rom >/dev/null 2>&1 && [ ! -d "$HOME_FOLDER/configs" ]; then
     echo "No ROM images there yet: \"Korvet w/BIOS\" runs without them; Korvet 1.1 needs korvet11.rom, Korvet 2.0 korvet20.rom, Kontur 2.0 kontur.rom (see README.md)."
 fi
 
