@@ -30,12 +30,8 @@ void AddRendererIfUsable(std::vector<CRenderer*>& list, CRenderer* renderer) {
 CEmulatorManager::CEmulatorManager() {
     AddConfigs(new CMachine_Korvet());
 
-    if (m_title.IsEmpty() || m_title.CompareNarrow("/Korvet") == 0)
-        m_title.AssignNarrow("/Korvet");
-    else
-        m_title.AssignNarrow(" Computer");
-    if (m_title.IsEmpty())
-        m_title.AssignNarrow(" Computer");
+    // The machine family names the program: "Korvet Emulator".
+    m_title.AssignNarrow("Korvet");
 
     m_soundOutputs.push_back(new CSoundOutput());
     m_soundOutputs.push_back(new CSoundOutput_WaveSound());

@@ -9,7 +9,7 @@ namespace {
 // Plain ASCII; the narrow assignment widens each byte to the UTF-16 unit of the
 // same value, which is exact for ASCII. \t separates a menu text from its key.
 const char* const kTexts[TextId::kLastOrdinary + 1] = {
-    "Languadge",                                                // 0
+    "Language",                                                 // 0
     "Author",                                                   // 1
     "Version",                                                  // 2
     "Russia",                                                   // 3

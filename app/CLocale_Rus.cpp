@@ -12,7 +12,7 @@ namespace {
 // out as accented Latin letters, whatever code page the bytes were meant in.
 // A null entry takes the English 8-bit text.
 const common::WChar* const kTexts[TextId::kLastOrdinary + 1] = {
-    u"Язык (Languadge)",                                                      // 0
+    u"Язык (Language)",                                                      // 0
     u"Автор",                                                                 // 1
     u"Версия",                                                                // 2
     u"Россия",                                                                // 3

@@ -17,7 +17,7 @@ namespace emu {
 
 CMainWindow::CMainWindow(int32_t x, int32_t y, int32_t width, int32_t height, int32_t unit)
     : gui::Windows::CFrameWindow(x, y, width, height, unit) {
-    m_title.Format("NUV%s Emulator", m_manager.GetTitle().GetNarrow());
+    m_title.Format("%s Emulator", m_manager.GetTitle().GetNarrow());
 }
 
 CMainWindow::~CMainWindow() {

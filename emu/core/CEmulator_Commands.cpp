@@ -430,7 +430,7 @@ void CEmulator::CommandMount(CCommandLine& command) {
         return;
     }
     if (parameters < 1) {
-        PrintLine("Error: Less parameters then needed");
+        PrintLine("Error: Fewer parameters than needed");
         return;
     }
     CMediaSlot* slot = nullptr;

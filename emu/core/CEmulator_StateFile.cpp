@@ -169,7 +169,7 @@ bool CEmulator::LoadStateFromFile(const common::CPath& folder, bool lockHeld) {
             if (m_console.IsChanged())
                 m_console.SetCentred(false);
         }
-        m_machine->ConsoleMessage("State not loaded, because file \"%s\" did not exists (no state was saved?)",
+        m_machine->ConsoleMessage("State not loaded, because file \"%s\" does not exist (no state was saved?)",
                                   name.GetNarrow());
         return true;
     }

@@ -43,7 +43,7 @@ TEST(CEmulatorManagerTest, ListsTheFourModels) {
     EXPECT_EQ(manager.GetConfig(4), nullptr);
     EXPECT_EQ(manager.GetConfig(-1), nullptr);
     EXPECT_EQ(manager.GetSoundOutputCount(), 3);
-    EXPECT_EQ(manager.GetTitle().CompareNarrow("/Korvet"), 0);
+    EXPECT_EQ(manager.GetTitle().CompareNarrow("Korvet"), 0);
 }
 
 TEST(CEmulatorManagerTest, CreatesTheNamedConfiguration) {

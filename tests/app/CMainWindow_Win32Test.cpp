@@ -106,7 +106,7 @@ TEST(CMainWindowTest, RunsTheMachineAndClosesCleanly) {
         EXPECT_FALSE(window->GetComputer()->IsActive());
         // The title, then the status text of the stopped Korvet 2.0.
         const common::WideText caption = window->GetCaption().GetText();
-        EXPECT_EQ(caption.rfind(u"NUV/Korvet Emulator - Korvet 2.0", 0), 0u);
+        EXPECT_EQ(caption.rfind(u"Korvet Emulator - Korvet 2.0", 0), 0u);
 
         Record().window = window;
         const UINT_PTR timer = SetTimer(nullptr, 0, 50, &DriveTheWindow);

@@ -73,7 +73,7 @@ TEST_F(LocaleTablesTest, TextsAreExact) {
         const char16_t* rus;
     };
     const Case cases[] = {
-        {0, u"Languadge", u"Язык (Languadge)"},
+        {0, u"Language", u"Язык (Language)"},
         {7, u"Start", u"Старт"},
         {12, u"Save State\tF11", u"Сохранить состояние\tF11"},
         {13, u"Load State\tF12", u"Загрузить состояние\tF12"},

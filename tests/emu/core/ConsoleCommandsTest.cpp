@@ -95,8 +95,8 @@ TEST(ConsoleCommandsTest, FrameMessagesWhilePoweredOff) {
         {"start 1", {kTooMany}},
         {"go x", {kTooMany}},
         {"load 1", {kTooMany}},
-        {"mount", {"Error: Less parameters then needed"}},
-        {"m", {"Error: Less parameters then needed"}},
+        {"mount", {"Error: Fewer parameters than needed"}},
+        {"m", {"Error: Fewer parameters than needed"}},
     };
     for (const CCase& c : cases) {
         EXPECT_EQ(c.output, core.Run(c.line)) << c.line;

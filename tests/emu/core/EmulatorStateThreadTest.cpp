@@ -139,7 +139,7 @@ TEST_F(EmulatorStateThreadTest, ALoadWithoutAStateFileOnlySaysSo) {
     EXPECT_TRUE(Load());
     EXPECT_EQ(coretest::ConsoleLines(m_core->GetConsole()),
               std::vector<std::string>{
-                  "State not loaded, because file \"coretest.sav\" did not exists (no state was saved?)"})
+                  "State not loaded, because file \"coretest.sav\" does not exist (no state was saved?)"})
         << "a stopped emulation's console is cleared first";
     EXPECT_FALSE(m_core->IsActive());
 }
