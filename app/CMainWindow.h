@@ -94,6 +94,9 @@ public:
     static bool OnMenuSelectSound(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
     static bool OnMenuSelectMachine(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
     static bool OnMenuLanguage(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    // Re-captions the window in the current language: every menu text that
+    // has a text id (the Drives menu included) and the toolbar's buttons.
+    void ApplyLanguage();
     static bool OnMenuOptionItem(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
     // Help: the About box, always enabled.
     static bool OnMenuAbout(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);

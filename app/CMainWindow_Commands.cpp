@@ -5,6 +5,8 @@
 // any other mode answers false.
 #include "app/CMainWindow.h"
 
+#include <initializer_list>
+
 #include "app/CAboutBox.h"
 #include "app/CEmulationScreen.h"
 #include "app/CMainMenu.h"
@@ -20,6 +22,7 @@
 #include "emu/host/CRenderer.h"
 #include "emu/host/CSoundOutput.h"
 #include "gui/CCursor.h"
+#include "gui/windows/CButton.h"
 #include "gui/windows/CMessageBox.h"
 #include "gui/windows/CPanel.h"
 
@@ -34,6 +37,14 @@ constexpr int32_t kUpdate = gui::CMenuItem::kModeUpdate;
 void FinishCommand(CMainWindow* main, gui::CMenuItem* item) {
     item->UpdateAll();
     main->UpdateToolbar();
+}
+
+// A command greys the toolbar buttons it stands for while it waits on the computer.
+void DisableButtons(std::initializer_list<gui::Windows::CButton*> buttons) {
+    for (gui::Windows::CButton* button : buttons) {
+        if (button != nullptr)
+            button->SetEnabled(false);
+    }
 }
 
 // Synchronization and Fast Initialization are greyed only while the thread
@@ -72,6 +83,7 @@ bool CMainWindow::OnMenuStart(gui::CMenuItem* item, int32_t, int32_t mode, uintp
     if (computer->IsActive())
         return true;
     CMainMenu::ApplyState(item, false, false);
+    DisableButtons({main->m_startButton});
     main->HandWindowToSound(computer->GetSoundOutput());
     computer->Start(false, false);
     if (main->m_manager.EmuCaptureMouseOnDblClick && main->m_screen != nullptr)
@@ -95,6 +107,7 @@ bool CMainWindow::OnMenuPause(gui::CMenuItem* item, int32_t, int32_t mode, uintp
     if (!computer->IsActive())
         return true;
     CMainMenu::ApplyState(item, false, computer->IsInBreak());
+    DisableButtons({main->m_pauseButton});
     if (computer->IsInBreak())
         computer->Resume();
     else
@@ -115,6 +128,7 @@ bool CMainWindow::OnMenuStop(gui::CMenuItem* item, int32_t, int32_t mode, uintpt
     if (!computer->IsActive())
         return true;
     CMainMenu::ApplyState(item, false, false);
+    DisableButtons({main->m_stopButton, main->m_pauseButton});
     computer->Stop();
     FinishCommand(main, item);
     return true;
@@ -284,6 +298,7 @@ bool CMainWindow::OnMenuSelectRenderer(gui::CMenuItem* item, int32_t, int32_t mo
     CMainMenu::ApplyState(item, false, false);
     if (menu != nullptr)
         CMainMenu::ApplyState(menu->m_startItem, false, false);
+    DisableButtons({main->m_startButton});
     main->m_manager.SelectRenderer(k);
     if (computer != nullptr)
         computer->SetRenderer(main->m_manager.CreateScreen(k), true);
@@ -313,6 +328,7 @@ bool CMainWindow::OnMenuSelectSound(gui::CMenuItem* item, int32_t, int32_t mode,
     CMainMenu::ApplyState(item, false, false);
     if (menu != nullptr)
         CMainMenu::ApplyState(menu->m_startItem, false, false);
+    DisableButtons({main->m_startButton});
     main->m_manager.SelectSoundOutput(k);
     if (computer != nullptr) {
         CSoundOutput* device = main->m_manager.CreateSoundDevice(k);
@@ -385,9 +401,7 @@ bool CMainWindow::OnMenuLanguage(gui::CMenuItem* item, int32_t, int32_t mode, ui
         return false;
     if (!SwitchLanguage(main->m_manager.guiLanguadge, item->DataValue()))
         return true;
-    // Every caption of the bar is re-read in the new language.
-    if (main->GetMenuBar() != nullptr)
-        main->GetMenuBar()->ReloadText();
+    main->ApplyLanguage();
     main->UpdateTitle();
     item->UpdateAll();
     return true;

@@ -126,6 +126,8 @@ void CComputer::GetFrequencyText(common::CString& out, int32_t /*argument*/) {
         out.Format("%s=%.2f MHz", name, processor->GetFrequency() * kHzToMHz);
 }
 
+void CComputer::PublishStatus() {}
+
 void CComputer::GetIdentityText(common::CStringList& list) {
     common::CWideString text;
     text.Format("Computer \"%s\"", GetName());

@@ -67,6 +67,11 @@ public:
     // rate for a stopped processor that runs at the base frequency. Without a
     // processor `out` stays as it was.
     virtual void GetFrequencyText(common::CString& out, int32_t argument);
+    // Called by the run loop on the emulation thread at every frame end and
+    // while it is parked: a machine whose frequency text shows registers
+    // copies them here, so the user-interface thread never reads live ones.
+    // The base shows no register and keeps nothing.
+    virtual void PublishStatus();
     // Adds Computer "<name>".
     virtual void GetIdentityText(common::CStringList& list);
     virtual bool UsesSyncFrequencySetting();

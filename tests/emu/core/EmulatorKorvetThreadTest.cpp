@@ -106,4 +106,22 @@ TEST_F(EmulatorKorvetThreadTest, TheStatusTextNamesTheModelAndItsSpeed) {
     EXPECT_FALSE(m_core->IsActive());
 }
 
+// The title's status text is built on the user-interface thread every second
+// while the machine runs; under ThreadSanitizer no read of it may race the
+// emulation thread's writes of the system register, VIREG or the sound state.
+TEST_F(EmulatorKorvetThreadTest, StatusTextReadsNoRegisterTheRunningMachineWrites) {
+    MakeCore();
+    ASSERT_TRUE(m_core->Start(false, false));
+    const int64_t target = m_frames.Get() + 100;
+    int reads = 0;
+    common::CWideString text;
+    while (m_frames.Get() < target) {
+        m_core->FormatStatusText(text);
+        ++reads;
+    }
+    EXPECT_GT(reads, 100);
+    EXPECT_NE(std::u16string(text.GetText()).find(u"SYSREG="), std::u16string::npos);
+    m_core->Stop();
+}
+
 } // namespace
