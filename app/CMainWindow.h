@@ -67,6 +67,9 @@ public:
     void UpdateTitle();
     void SyncWithCore(bool force);
     void UpdateToolbar();
+    // A message box, once per run of the program, when the selected sound
+    // output could not open (outputName null: nothing to tell).
+    void TellSoundFailure(const char* outputName);
     // Width in pixels of the toolbar's drive-row area: 460 at 96 dpi, scaled to
     // the screen once the DPI setup has run.
     static int32_t GetDriveAreaWidth();

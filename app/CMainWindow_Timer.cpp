@@ -5,6 +5,7 @@
 
 #include "app/CEmulationScreen.h"
 #include "app/CMainMenu.h"
+#include "app/SoundFailureNotice.h"
 #include "app/TextIds.h"
 #include "common/CScopedLock.h"
 #include "common/CLocale.h"
@@ -12,6 +13,7 @@
 #include "common/OsHelpers.h"
 #include "emu/core/CEmulator.h"
 #include "emu/framework/CMediaSlot.h"
+#include "gui/windows/CMessageBox.h"
 
 namespace emu {
 
@@ -115,10 +117,24 @@ void CMainWindow::SyncWithCore(bool force) {
     }
     if (m_mouseMode && !m_computer->IsActive())
         ReleaseMouse(true);
+    TellSoundFailure(m_computer->TakeSoundFailure());
     if (refreshDrives)
         BlinkDriveActivity(true);
     if (GetMenuBar() != nullptr)
         GetMenuBar()->UpdateAll();
+}
+
+void CMainWindow::TellSoundFailure(const char* outputName) {
+    // Once per run of the program: the setting stays, so every start would
+    // otherwise ask again.
+    static bool s_told = false;
+    if (outputName == nullptr || s_told)
+        return;
+    s_told = true;
+    gui::Windows::CMessageBox box;
+    box.SetKind(gui::CMessageBoxInterface::kKindWarning);
+    box.Show(this, FormatSoundFailureNotice(common::CLocale::GetLanguage(), outputName),
+             common::CLocale::GetText(TextId::kSound));
 }
 
 int32_t CMainWindow::GetDriveIconIndex(const CMediaSlot* slot, int32_t lampPhase, bool running) {

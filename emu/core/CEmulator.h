@@ -287,6 +287,10 @@ public:
     // The front end counts here each time it falls behind (a slow timer pass
     // or a slow presentation); the run loop takes the count after a frame and
     // then gives the user-interface thread a longer wait.
+    // The name of the sound output that could not open when the machine last
+    // powered on (the machine then runs without sound), handed out once; null
+    // when there is nothing new to tell.
+    const char* TakeSoundFailure() { return m_soundFailure.exchange(nullptr); }
     void RaiseUiLateness() { m_uiLateness.fetch_add(1, std::memory_order_relaxed); }
     int32_t GetUiLateness() const { return m_uiLateness.load(std::memory_order_relaxed); }
     // Set whenever the run state changes visibly; the front end clears it.
@@ -419,6 +423,7 @@ private:
     int32_t m_syncRate; // emulation thread
     std::atomic<int32_t> m_speedPercent;
     std::atomic<int32_t> m_uiLateness;
+    std::atomic<const char*> m_soundFailure; // the output's static name
     std::atomic<bool> m_active;
     std::atomic<bool> m_inRunLoop;
     std::atomic<bool> m_inBreak;
