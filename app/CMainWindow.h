@@ -101,6 +101,9 @@ public:
     // has a text id (the Drives menu included) and the toolbar's buttons.
     void ApplyLanguage();
     static bool OnMenuOptionItem(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    // Update callback of a configuration's sub-model submenu: checked while
+    // that configuration is the selected one.
+    static bool OnMenuComputerSubmodel(gui::CMenuItem* item, int32_t index);
     // Help: the About box, always enabled.
     static bool OnMenuAbout(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
     // State save and load.

@@ -348,20 +348,32 @@ bool CMainWindow::OnMenuSelectMachine(gui::CMenuItem* item, int32_t, int32_t mod
     CMainWindow* main = FromMenuItem(item);
     if (main == nullptr)
         return false;
-    const int32_t index = item->DataValue() & 0x3FF;
+    const int32_t index = item->DataValue() & CMainMenu::kConfigMask;
+    const int32_t submodel = (item->DataValue() >> CMainMenu::kSubmodelShift) & CMainMenu::kMaxSubmodel;
     if (index >= main->m_manager.GetConfigCount())
         return false;
     CEmulator* computer = main->m_computer;
+    CComputer* machine = computer != nullptr ? computer->GetMachine() : nullptr;
     if (mode == kUpdate) {
-        CMainMenu::ApplyState(item, computer == nullptr || !computer->IsActive(), main->m_selectedConfig == index);
+        const bool checked =
+            main->m_selectedConfig == index && (machine == nullptr || machine->QueryFalse34(-1) == submodel);
+        CMainMenu::ApplyState(item, computer == nullptr || !computer->IsActive(), checked);
         return true;
     }
     if (mode != kExecute)
         return false;
     if (computer != nullptr && computer->IsActive())
         return false;
-    if (index == main->m_selectedConfig)
+    if (index == main->m_selectedConfig) {
+        // Another sub-model of the machine in use: the machine switches itself.
+        if (machine == nullptr || machine->QueryFalse34(-1) == submodel)
+            return true;
+        if (item->IsEnabled())
+            CMainMenu::SetEnabledAndRefresh(item, false);
+        machine->QueryFalse34(submodel);
+        item->UpdateAll();
         return true;
+    }
     if (item->IsEnabled())
         CMainMenu::SetEnabledAndRefresh(item, false);
     main->m_manager.SetDefaultConfig(index);
@@ -382,8 +394,19 @@ bool CMainWindow::OnMenuSelectMachine(gui::CMenuItem* item, int32_t, int32_t mod
         menu->AppendMachineMenus(true, false);
         menu->BuildDrivesMenu();
     }
+    machine = main->m_computer != nullptr ? main->m_computer->GetMachine() : nullptr;
+    if (machine != nullptr)
+        machine->QueryFalse34(submodel);
     main->UpdateTitle();
     item->UpdateAll();
+    return true;
+}
+
+bool CMainWindow::OnMenuComputerSubmodel(gui::CMenuItem* item, int32_t) {
+    CMainWindow* main = FromMenuItem(item);
+    const bool selected =
+        main != nullptr && main->m_selectedConfig == (item->DataValue() & CMainMenu::kConfigMask);
+    CMainMenu::ApplyState(item, true, selected);
     return true;
 }
 
@@ -415,12 +438,24 @@ bool CMainWindow::OnMenuOptionItem(gui::CMenuItem* item, int32_t index, int32_t 
         return false;
     common::COptionNodeInterface* node = reinterpret_cast<common::COptionNodeInterface*>(item->Tag());
     if (mode == kUpdate) {
-        CMainMenu::ApplyState(item, node->IsEnabled(), node->IsChecked());
+        // A Win32 menu cannot hide one entry without renumbering the rest, so
+        // a hidden node's item stays in place greyed: its node refuses to run.
+        if (item->IsVisible() != node->IsVisible())
+            item->SetVisible(node->IsVisible());
+        CMainMenu::ApplyState(item, node->IsEnabled() && node->IsVisible(), node->IsChecked());
         return true;
     }
     if (mode != kExecute)
         return false;
     node->Activate();
+    // An action may rename its node and the submenus above it (a value shown
+    // in the name): each mirrored level takes its node's name again.
+    for (gui::CMenuItem* entry = item; entry != nullptr && entry->Tag() != 0 && entry->GetHandler() == &OnMenuOptionItem;
+         entry = entry->GetOwnerMenu()) {
+        const auto* level = reinterpret_cast<common::COptionNodeInterface*>(entry->Tag());
+        if (entry->GetText().CompareWideString(level->GetName()) != 0)
+            entry->SetText(level->GetName());
+    }
     item->UpdateAll();
     return true;
 }

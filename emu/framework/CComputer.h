@@ -61,8 +61,13 @@ public:
     virtual const char* GetModelTitle();
     // The base answers GetConfigName().
     virtual const char* GetSettingsName();
-    virtual bool QueryPairOption(int32_t a, int32_t b);
-    virtual bool QueryValueOption(int32_t a);
+    // Sub-models (for instance BIOS versions) that the Computer menu lists
+    // under the model: the name of sub-model `index` and whether a menu
+    // separator goes before it; null after the last one. The base has none.
+    virtual const char* QueryFalse33(int32_t index, bool* separatorBefore);
+    // The sub-model operation: -1 asks for the current sub-model, another
+    // value selects that one. The base answers 0 and changes nothing.
+    virtual int32_t QueryFalse34(int32_t submodel);
     // "<processor>=<f> MHz": the measured rate while running, "=@" with the set
     // rate for a stopped processor that runs at the base frequency. Without a
     // processor `out` stays as it was.
