@@ -1,7 +1,8 @@
 // The toolbar and the captions of the real window: a language switch
 // re-captions menus, Drives submenus, toolbar buttons and the title both
-// ways without a restart, and choosing a renderer greys Start until the
-// next toolbar refresh.
+// ways without a restart, choosing a renderer greys Start until the next
+// toolbar refresh, and a user-interface timer that falls behind tells the
+// computer.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -131,6 +132,17 @@ TEST_F(CMainWindowToolbarTest, ChoosingARendererGreysStartUntilTheToolbarRefresh
     EXPECT_TRUE(m_menu->m_startItem->IsEnabled()) << "the update pass enables the item again";
     m_window->UpdateToolbar();
     EXPECT_TRUE(start->IsEnabled(false));
+}
+
+TEST_F(CMainWindowToolbarTest, ATimerThatFallsBehindRaisesTheUiLateness) {
+    emu::CEmulator* computer = m_window->GetComputer();
+    ASSERT_NE(computer, nullptr);
+    const int32_t before = computer->GetUiLateness();
+    // Two passes 1/10 s apart: far fewer than 15 calls in the sync period.
+    emu::CMainWindow::OnTimer(m_window, 0, nullptr);
+    Sleep(100);
+    emu::CMainWindow::OnTimer(m_window, 0, nullptr);
+    EXPECT_GT(computer->GetUiLateness(), before);
 }
 
 } // namespace
