@@ -217,18 +217,16 @@ bool CMainMenu::BuildMenuBar() {
         return false;
     about->GetHandler() = &CMainWindow::OnMenuAbout;
 
-    // Computer: one radio item per configuration (the Korvet models have no sub-models).
+    // Computer: one radio item per configuration, or a submenu of its
+    // sub-models (the Korvet models have none).
     for (int32_t i = 0; i < manager.GetConfigCount(); ++i) {
         CComputer* config = manager.GetConfig(i);
         if (config == nullptr) {
             AddSeparator(m_computerMenu);
             continue;
         }
-        gui::CMenuItem* item = m_computerMenu->AddCheckItem(WideName(config->GetName()), true);
-        if (item == nullptr)
+        if (!AddConfigEntry(config, i))
             return false;
-        item->DataValue() = i;
-        item->GetHandler() = &CMainWindow::OnMenuSelectMachine;
     }
 
     // Video: "<name> renderer" per renderer; Sound: one item per output.
@@ -257,6 +255,38 @@ bool CMainMenu::BuildMenuBar() {
     BuildDrivesMenu();
     Redraw();
     UpdateAll();
+    return true;
+}
+
+bool CMainMenu::AddConfigEntry(CComputer* config, int32_t index) {
+    bool separator = false;
+    if (config->QueryFalse33(0, &separator) == nullptr) {
+        gui::CMenuItem* item = m_computerMenu->AddCheckItem(WideName(config->GetName()), true);
+        if (item == nullptr)
+            return false;
+        item->DataValue() = index;
+        item->GetHandler() = &CMainWindow::OnMenuSelectMachine;
+        return true;
+    }
+    gui::CPopupMenu* submenu = m_computerMenu->AddSubmenu(WideName(config->GetName()), true, true, true);
+    if (submenu == nullptr)
+        return false;
+    submenu->DataValue() = index;
+    submenu->GetUpdateCallback() = &CMainWindow::OnMenuComputerSubmodel;
+    // The sub-model number rides above the configuration's ten bits.
+    for (int32_t submodel = 0; submodel <= kMaxSubmodel; ++submodel) {
+        separator = false;
+        const char* name = config->QueryFalse33(submodel, &separator);
+        if (name == nullptr)
+            break;
+        if (separator && !AddSeparator(submenu))
+            return false;
+        gui::CMenuItem* item = submenu->AddCheckItem(WideName(name), true);
+        if (item == nullptr)
+            return false;
+        item->DataValue() = (submodel << kSubmodelShift) | index;
+        item->GetHandler() = &CMainWindow::OnMenuSelectMachine;
+    }
     return true;
 }
 

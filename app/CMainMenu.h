@@ -18,10 +18,17 @@ class COptionNodeInterface;
 
 namespace emu {
 
+class CComputer;
 class CMainWindow;
 
 class CMainMenu : public gui::CMenuBar {
 public:
+    // A Computer-menu item's data: the configuration index in bits 0-9, the
+    // sub-model number in bits 10-15.
+    static constexpr int32_t kConfigMask = 0x3FF;
+    static constexpr int32_t kSubmodelShift = 10;
+    static constexpr int32_t kMaxSubmodel = 0x3F;
+
     // Kinds of the command table's entries.
     enum class EntryKind { kCommand, kCheck, kSeparator };
 
@@ -85,6 +92,9 @@ public:
     gui::CMenuItem* m_emulationScreenItem = nullptr;
 
 private:
+    // One configuration's Computer-menu entry: a radio item, or a submenu of
+    // the sub-models the configuration lists; false when one cannot be made.
+    bool AddConfigEntry(CComputer* config, int32_t index);
     void ForgetMembers();
     static void RemoveTrailingSeparator(gui::CPopupMenu* menu);
     gui::CPopupMenu* MenuOfTextId(int32_t textId);

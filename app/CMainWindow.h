@@ -67,6 +67,9 @@ public:
     void UpdateTitle();
     void SyncWithCore(bool force);
     void UpdateToolbar();
+    // A message box, once per run of the program, when the selected sound
+    // output could not open (outputName null: nothing to tell).
+    void TellSoundFailure(const char* outputName);
     // Width in pixels of the toolbar's drive-row area: 460 at 96 dpi, scaled to
     // the screen once the DPI setup has run.
     static int32_t GetDriveAreaWidth();
@@ -94,7 +97,13 @@ public:
     static bool OnMenuSelectSound(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
     static bool OnMenuSelectMachine(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
     static bool OnMenuLanguage(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    // Re-captions the window in the current language: every menu text that
+    // has a text id (the Drives menu included) and the toolbar's buttons.
+    void ApplyLanguage();
     static bool OnMenuOptionItem(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
+    // Update callback of a configuration's sub-model submenu: checked while
+    // that configuration is the selected one.
+    static bool OnMenuComputerSubmodel(gui::CMenuItem* item, int32_t index);
     // Help: the About box, always enabled.
     static bool OnMenuAbout(gui::CMenuItem* item, int32_t index, int32_t mode, uintptr_t argument);
     // State save and load.

@@ -5,6 +5,8 @@
 // any other mode answers false.
 #include "app/CMainWindow.h"
 
+#include <initializer_list>
+
 #include "app/CAboutBox.h"
 #include "app/CEmulationScreen.h"
 #include "app/CMainMenu.h"
@@ -20,6 +22,7 @@
 #include "emu/host/CRenderer.h"
 #include "emu/host/CSoundOutput.h"
 #include "gui/CCursor.h"
+#include "gui/windows/CButton.h"
 #include "gui/windows/CMessageBox.h"
 #include "gui/windows/CPanel.h"
 
@@ -34,6 +37,14 @@ constexpr int32_t kUpdate = gui::CMenuItem::kModeUpdate;
 void FinishCommand(CMainWindow* main, gui::CMenuItem* item) {
     item->UpdateAll();
     main->UpdateToolbar();
+}
+
+// A command greys the toolbar buttons it stands for while it waits on the computer.
+void DisableButtons(std::initializer_list<gui::Windows::CButton*> buttons) {
+    for (gui::Windows::CButton* button : buttons) {
+        if (button != nullptr)
+            button->SetEnabled(false);
+    }
 }
 
 // Synchronization and Fast Initialization are greyed only while the thread
@@ -72,6 +83,7 @@ bool CMainWindow::OnMenuStart(gui::CMenuItem* item, int32_t, int32_t mode, uintp
     if (computer->IsActive())
         return true;
     CMainMenu::ApplyState(item, false, false);
+    DisableButtons({main->m_startButton});
     main->HandWindowToSound(computer->GetSoundOutput());
     computer->Start(false, false);
     if (main->m_manager.EmuCaptureMouseOnDblClick && main->m_screen != nullptr)
@@ -95,6 +107,7 @@ bool CMainWindow::OnMenuPause(gui::CMenuItem* item, int32_t, int32_t mode, uintp
     if (!computer->IsActive())
         return true;
     CMainMenu::ApplyState(item, false, computer->IsInBreak());
+    DisableButtons({main->m_pauseButton});
     if (computer->IsInBreak())
         computer->Resume();
     else
@@ -115,6 +128,7 @@ bool CMainWindow::OnMenuStop(gui::CMenuItem* item, int32_t, int32_t mode, uintpt
     if (!computer->IsActive())
         return true;
     CMainMenu::ApplyState(item, false, false);
+    DisableButtons({main->m_stopButton, main->m_pauseButton});
     computer->Stop();
     FinishCommand(main, item);
     return true;
@@ -284,6 +298,7 @@ bool CMainWindow::OnMenuSelectRenderer(gui::CMenuItem* item, int32_t, int32_t mo
     CMainMenu::ApplyState(item, false, false);
     if (menu != nullptr)
         CMainMenu::ApplyState(menu->m_startItem, false, false);
+    DisableButtons({main->m_startButton});
     main->m_manager.SelectRenderer(k);
     if (computer != nullptr)
         computer->SetRenderer(main->m_manager.CreateScreen(k), true);
@@ -313,6 +328,7 @@ bool CMainWindow::OnMenuSelectSound(gui::CMenuItem* item, int32_t, int32_t mode,
     CMainMenu::ApplyState(item, false, false);
     if (menu != nullptr)
         CMainMenu::ApplyState(menu->m_startItem, false, false);
+    DisableButtons({main->m_startButton});
     main->m_manager.SelectSoundOutput(k);
     if (computer != nullptr) {
         CSoundOutput* device = main->m_manager.CreateSoundDevice(k);
@@ -332,20 +348,32 @@ bool CMainWindow::OnMenuSelectMachine(gui::CMenuItem* item, int32_t, int32_t mod
     CMainWindow* main = FromMenuItem(item);
     if (main == nullptr)
         return false;
-    const int32_t index = item->DataValue() & 0x3FF;
+    const int32_t index = item->DataValue() & CMainMenu::kConfigMask;
+    const int32_t submodel = (item->DataValue() >> CMainMenu::kSubmodelShift) & CMainMenu::kMaxSubmodel;
     if (index >= main->m_manager.GetConfigCount())
         return false;
     CEmulator* computer = main->m_computer;
+    CComputer* machine = computer != nullptr ? computer->GetMachine() : nullptr;
     if (mode == kUpdate) {
-        CMainMenu::ApplyState(item, computer == nullptr || !computer->IsActive(), main->m_selectedConfig == index);
+        const bool checked =
+            main->m_selectedConfig == index && (machine == nullptr || machine->QueryFalse34(-1) == submodel);
+        CMainMenu::ApplyState(item, computer == nullptr || !computer->IsActive(), checked);
         return true;
     }
     if (mode != kExecute)
         return false;
     if (computer != nullptr && computer->IsActive())
         return false;
-    if (index == main->m_selectedConfig)
+    if (index == main->m_selectedConfig) {
+        // Another sub-model of the machine in use: the machine switches itself.
+        if (machine == nullptr || machine->QueryFalse34(-1) == submodel)
+            return true;
+        if (item->IsEnabled())
+            CMainMenu::SetEnabledAndRefresh(item, false);
+        machine->QueryFalse34(submodel);
+        item->UpdateAll();
         return true;
+    }
     if (item->IsEnabled())
         CMainMenu::SetEnabledAndRefresh(item, false);
     main->m_manager.SetDefaultConfig(index);
@@ -366,8 +394,19 @@ bool CMainWindow::OnMenuSelectMachine(gui::CMenuItem* item, int32_t, int32_t mod
         menu->AppendMachineMenus(true, false);
         menu->BuildDrivesMenu();
     }
+    machine = main->m_computer != nullptr ? main->m_computer->GetMachine() : nullptr;
+    if (machine != nullptr)
+        machine->QueryFalse34(submodel);
     main->UpdateTitle();
     item->UpdateAll();
+    return true;
+}
+
+bool CMainWindow::OnMenuComputerSubmodel(gui::CMenuItem* item, int32_t) {
+    CMainWindow* main = FromMenuItem(item);
+    const bool selected =
+        main != nullptr && main->m_selectedConfig == (item->DataValue() & CMainMenu::kConfigMask);
+    CMainMenu::ApplyState(item, true, selected);
     return true;
 }
 
@@ -385,9 +424,7 @@ bool CMainWindow::OnMenuLanguage(gui::CMenuItem* item, int32_t, int32_t mode, ui
         return false;
     if (!SwitchLanguage(main->m_manager.guiLanguadge, item->DataValue()))
         return true;
-    // Every caption of the bar is re-read in the new language.
-    if (main->GetMenuBar() != nullptr)
-        main->GetMenuBar()->ReloadText();
+    main->ApplyLanguage();
     main->UpdateTitle();
     item->UpdateAll();
     return true;
@@ -401,12 +438,24 @@ bool CMainWindow::OnMenuOptionItem(gui::CMenuItem* item, int32_t index, int32_t 
         return false;
     common::COptionNodeInterface* node = reinterpret_cast<common::COptionNodeInterface*>(item->Tag());
     if (mode == kUpdate) {
-        CMainMenu::ApplyState(item, node->IsEnabled(), node->IsChecked());
+        // A Win32 menu cannot hide one entry without renumbering the rest, so
+        // a hidden node's item stays in place greyed: its node refuses to run.
+        if (item->IsVisible() != node->IsVisible())
+            item->SetVisible(node->IsVisible());
+        CMainMenu::ApplyState(item, node->IsEnabled() && node->IsVisible(), node->IsChecked());
         return true;
     }
     if (mode != kExecute)
         return false;
     node->Activate();
+    // An action may rename its node and the submenus above it (a value shown
+    // in the name): each mirrored level takes its node's name again.
+    for (gui::CMenuItem* entry = item; entry != nullptr && entry->Tag() != 0 && entry->GetHandler() == &OnMenuOptionItem;
+         entry = entry->GetOwnerMenu()) {
+        const auto* level = reinterpret_cast<common::COptionNodeInterface*>(entry->Tag());
+        if (entry->GetText().CompareWideString(level->GetName()) != 0)
+            entry->SetText(level->GetName());
+    }
     item->UpdateAll();
     return true;
 }

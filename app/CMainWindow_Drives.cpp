@@ -24,11 +24,13 @@ constexpr int32_t kUpdate = gui::CMenuItem::kModeUpdate;
 // A lit lamp's phase is the drive number minus this.
 constexpr int32_t kLampLit = 1000;
 
-// One drive submenu: Load From File, Unload, separator, Latch.
-bool AddDriveSubmenu(gui::CPopupMenu* drives, const common::CWideString& text, int32_t drive) {
+// One drive submenu: Load From File, Unload, separator, Latch. A caption
+// from a text id keeps the id, so a language switch re-captions it.
+bool AddDriveSubmenu(gui::CPopupMenu* drives, const common::CWideString& text, int32_t drive, int32_t textId = -1) {
     gui::CPopupMenu* submenu = CMainMenu::AddSubmenu(drives, text);
     if (submenu == nullptr)
         return false;
+    submenu->SetTextId(textId);
     submenu->DataValue() = drive;
     gui::CMenuItem* load = submenu->AddItemByTextId(TextId::kLoadFromFile);
     gui::CMenuItem* unload = submenu->AddItemByTextId(TextId::kUnload);
@@ -80,14 +82,16 @@ void CMainMenu::BuildDrivesMenu() {
         if (slot != nullptr && !slot->GetShortCaption().IsEmpty())
             cartridgeName.AssignNarrowString(slot->GetCaption());
         common::CWideString text;
+        int32_t textId = -1;
         if (cartridgeName.IsEmpty()) {
-            text = common::CLocale::GetText(TextId::kFirstCartridge + i);
+            textId = TextId::kFirstCartridge + i;
+            text = common::CLocale::GetText(textId);
         } else {
             common::CNarrowString formatted;
             formatted.Format("%s %.ld", cartridgeName.GetNarrow(), static_cast<long>(i + 1));
             text = common::CWideString(formatted.GetNarrow());
         }
-        built = AddDriveSubmenu(m_drivesMenu, text, f + h + i);
+        built = AddDriveSubmenu(m_drivesMenu, text, f + h + i, textId);
     }
     if (built && c != 0) {
         window->AddDriveRowDivider();
@@ -100,7 +104,8 @@ void CMainMenu::BuildDrivesMenu() {
         window->AddDriveRowPicture(i, i, CMainWindow::kDriveKindFloppy);
         if (i == 2 && h == 0)
             AddSeparator(m_drivesMenu);
-        built = AddDriveSubmenu(m_drivesMenu, common::CLocale::GetText(TextId::kFirstFloppyDrive + i), i);
+        built = AddDriveSubmenu(m_drivesMenu, common::CLocale::GetText(TextId::kFirstFloppyDrive + i), i,
+                                TextId::kFirstFloppyDrive + i);
     }
     if (built && f != 0) {
         window->AddDriveRowDivider();
@@ -111,7 +116,8 @@ void CMainMenu::BuildDrivesMenu() {
         window->AddDriveRowLabel("HDD:");
     for (int32_t i = 0; built && i < h; ++i) {
         window->AddDriveRowPicture(f + i, i, CMainWindow::kDriveKindHardDisk);
-        built = AddDriveSubmenu(m_drivesMenu, common::CLocale::GetText(TextId::kFirstHardDrive + i), f + i);
+        built = AddDriveSubmenu(m_drivesMenu, common::CLocale::GetText(TextId::kFirstHardDrive + i), f + i,
+                                TextId::kFirstHardDrive + i);
     }
     if (built && h != 0) {
         window->AddDriveRowDivider();
@@ -122,7 +128,8 @@ void CMainMenu::BuildDrivesMenu() {
         window->AddDriveRowLabel("DVD:");
     for (int32_t i = 0; built && i < d; ++i) {
         window->AddDriveRowPicture(f + h + c + i, i, CMainWindow::kDriveKindCdDrive);
-        built = AddDriveSubmenu(m_drivesMenu, common::CLocale::GetText(TextId::kFirstCdDrive + i), f + h + c + i);
+        built = AddDriveSubmenu(m_drivesMenu, common::CLocale::GetText(TextId::kFirstCdDrive + i), f + h + c + i,
+                                TextId::kFirstCdDrive + i);
     }
     if (built && d != 0)
         window->AddDriveRowDivider();

@@ -5,6 +5,7 @@
 
 #include "app/CEmulationScreen.h"
 #include "app/CMainMenu.h"
+#include "app/SoundFailureNotice.h"
 #include "app/TextIds.h"
 #include "common/CScopedLock.h"
 #include "common/CLocale.h"
@@ -12,6 +13,7 @@
 #include "common/OsHelpers.h"
 #include "emu/core/CEmulator.h"
 #include "emu/framework/CMediaSlot.h"
+#include "gui/windows/CMessageBox.h"
 
 namespace emu {
 
@@ -52,8 +54,9 @@ bool CMainWindow::OnTimer(gui::CWidgetInterface* frame, uintptr_t, void*) {
         return true;
 
     if (now - state.lastSync >= (frequency >> 4)) {
-        // The core keeps no lateness counter of the user interface, so a slow
-        // pass (fewer than 15 calls in 1/16 s) is not reported to it.
+        // Fewer than 15 calls in 1/16 s: the message loop is falling behind.
+        if (state.tickCount <= 14 && main->m_computer != nullptr)
+            main->m_computer->RaiseUiLateness();
         state.lastSync = now;
         state.tickCount = 0;
         main->SyncWithCore(false);
@@ -78,19 +81,22 @@ bool CMainWindow::OnTimer(gui::CWidgetInterface* frame, uintptr_t, void*) {
     int64_t end = 0;
     common::GetPerformanceCounter(&end);
     const int32_t took = static_cast<int32_t>(static_cast<uint32_t>(end) - static_cast<uint32_t>(start));
-    if (took > (frequency >> 6))
+    if (took > (frequency >> 6)) {
         state.nextPresent = end + (frequency >> 7);
+        main->m_computer->RaiseUiLateness();
+    }
     return true;
 }
 
 void CMainWindow::UpdateTitle() {
-    common::CNarrowString status;
+    // Wide all the way: the speed caption is Cyrillic in the Russian UI.
+    common::CWideString status;
     if (m_computer != nullptr)
         m_computer->FormatStatusText(status);
     common::CWideString text(m_title.GetNarrow());
     if (!status.IsEmpty()) {
         text.AppendNarrow(" - ");
-        text.AppendNarrowString(status);
+        text.AppendWideString(status);
         if (m_screen != nullptr && GetCapture() == m_screen->GetWindowHandle())
             text.AppendWideString(common::CLocale::GetText(TextId::kMouseCapturedSuffix));
     }
@@ -111,10 +117,24 @@ void CMainWindow::SyncWithCore(bool force) {
     }
     if (m_mouseMode && !m_computer->IsActive())
         ReleaseMouse(true);
+    TellSoundFailure(m_computer->TakeSoundFailure());
     if (refreshDrives)
         BlinkDriveActivity(true);
     if (GetMenuBar() != nullptr)
         GetMenuBar()->UpdateAll();
+}
+
+void CMainWindow::TellSoundFailure(const char* outputName) {
+    // Once per run of the program: the setting stays, so every start would
+    // otherwise ask again.
+    static bool s_told = false;
+    if (outputName == nullptr || s_told)
+        return;
+    s_told = true;
+    gui::Windows::CMessageBox box;
+    box.SetKind(gui::CMessageBoxInterface::kKindWarning);
+    box.Show(this, FormatSoundFailureNotice(common::CLocale::GetLanguage(), outputName),
+             common::CLocale::GetText(TextId::kSound));
 }
 
 int32_t CMainWindow::GetDriveIconIndex(const CMediaSlot* slot, int32_t lampPhase, bool running) {

@@ -129,6 +129,19 @@ void CMainWindow::OnStopButton(gui::CWidgetInterface* button) {
     FireRunItem(button, kRunStop);
 }
 
+void CMainWindow::ApplyLanguage() {
+    if (GetMenuBar() != nullptr)
+        GetMenuBar()->ReloadText();
+    const struct {
+        gui::Windows::CButton* button;
+        int32_t textId;
+    } captions[] = {{m_startButton, TextId::kStart}, {m_pauseButton, TextId::kPause}, {m_stopButton, TextId::kStop}};
+    for (const auto& caption : captions) {
+        if (caption.button != nullptr)
+            caption.button->SetText(common::CLocale::GetText(caption.textId));
+    }
+}
+
 void CMainWindow::UpdateToolbar() {
     CMainMenu* menu = GetMainMenu();
     if (menu == nullptr)

@@ -32,7 +32,7 @@ CEmulator::CEmulator(CEmulatorManagerInterface* manager, CComputer* machine, CRe
       m_rendererOwned(true), m_menus(), m_soundOutput(soundOutput), m_thread(&CEmulator::ThreadEntry, this),
       m_threadAlive(false), m_threadExit(true), m_singleProcessorHost(common::GetProcessorCount() <= 1),
       m_inputBuffers(), m_inputWriteIndex(0), m_mouseState(), m_configIndex(0), m_synchronization(true),
-      m_fastInit(false), m_pacing(true), m_syncRate(kDefaultSyncRate), m_speedPercent(0), m_active(false),
+      m_fastInit(false), m_pacing(true), m_syncRate(kDefaultSyncRate), m_speedPercent(0), m_uiLateness(0), m_soundFailure(nullptr), m_active(false),
       m_inRunLoop(false), m_inBreak(false), m_stopRequested(false), m_loopKind(-1), m_exitRequest(0),
       m_restartRequested(false), m_pauseCount(0), m_parked(false), m_statusChanged(false), m_stateLoaded(false),
       m_attention(false), m_stateWriter(nullptr), m_stateReader(nullptr), m_stateOperationFailed(false), m_stepsLeft(0),

@@ -134,6 +134,8 @@ public:
     // What a break request writes into the slice budget so that the loop goes
     // on to its next flag check instead of ending the frame.
     static constexpr int32_t kBreakSliceMarker = 0x7FFFFFF;
+    // The frame-end wait for the user interface after it reported falling behind.
+    static constexpr uint32_t kUiCatchUpWaitMs = 10;
 
     // Banner lines after the first one.
     static constexpr common::ARGB kBannerColour = 0xFFBE8080u;
@@ -282,6 +284,15 @@ public:
     int32_t GetStepsLeft() const { return m_stepsLeft; }
     int32_t GetLoopKind() const { return m_loopKind; }
     int32_t GetSpeedPercent() const { return m_speedPercent; }
+    // The front end counts here each time it falls behind (a slow timer pass
+    // or a slow presentation); the run loop takes the count after a frame and
+    // then gives the user-interface thread a longer wait.
+    // The name of the sound output that could not open when the machine last
+    // powered on (the machine then runs without sound), handed out once; null
+    // when there is nothing new to tell.
+    const char* TakeSoundFailure() { return m_soundFailure.exchange(nullptr); }
+    void RaiseUiLateness() { m_uiLateness.fetch_add(1, std::memory_order_relaxed); }
+    int32_t GetUiLateness() const { return m_uiLateness.load(std::memory_order_relaxed); }
     // Set whenever the run state changes visibly; the front end clears it.
     bool IsStatusChanged() const { return m_statusChanged; }
     void SetStatusChanged(bool changed) { m_statusChanged = changed; }
@@ -411,6 +422,8 @@ private:
     std::atomic<bool> m_pacing;
     int32_t m_syncRate; // emulation thread
     std::atomic<int32_t> m_speedPercent;
+    std::atomic<int32_t> m_uiLateness;
+    std::atomic<const char*> m_soundFailure; // the output's static name
     std::atomic<bool> m_active;
     std::atomic<bool> m_inRunLoop;
     std::atomic<bool> m_inBreak;

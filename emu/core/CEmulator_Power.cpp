@@ -49,8 +49,19 @@ bool CEmulator::PowerOn() {
     // Bus events added during the start enter the registry, so that a loaded
     // state can bind them again.
     bus->SetRegistering(true);
+    bus->ClearFailedSoundOutput();
     const bool started = m_machine->Start(&m_syncRate);
     bus->SetRegistering(false);
+    const char* soundFailure = bus->GetFailedSoundOutput();
+    if (started && soundFailure != nullptr) {
+        common::CNarrowString line;
+        line.Format("[WARN] Sound output \"%s\" cannot be opened: running without sound (the Sound menu offers "
+                    "another output)",
+                    soundFailure);
+        m_console.AppendLine(line, true);
+        m_soundFailure = soundFailure;
+        m_statusChanged = true;
+    }
     if (!started || m_machine->GetProcessorCount() != 1 || processor == nullptr) {
         PowerOff();
         return false;

@@ -233,6 +233,8 @@ CEmulator::Next CEmulator::RunTo() {
 }
 
 void CEmulator::EnterStepBreak() {
+    // The title shows the registers as the step left them.
+    m_machine->PublishStatus();
     if (!m_inBreak) {
         m_inBreak = true;
         m_attention = true;
@@ -302,6 +304,7 @@ void CEmulator::EndFrame() {
         m_consumeIndex = static_cast<int32_t>((m_inputWriteIndex & 1) ^ 1);
     }
     m_machine->NotifyInterruptRequest();
+    m_machine->PublishStatus();
     ++t.m_frameIndex;
     // Fast initialisation runs unpaced until the first disk activity or key.
     if (!m_pacing && m_synchronization) {
@@ -313,9 +316,12 @@ void CEmulator::EndFrame() {
         common::SleepMs(0);
     if (m_singleProcessorHost)
         common::SleepMs(1);
+    // A user interface that fell behind since the last frame gets the longer
+    // wait of the unpaced loop to catch up; otherwise the usual 1 ms.
+    const bool uiLate = m_uiLateness.exchange(0, std::memory_order_relaxed) > 0;
     const WaitCallback wait = m_waitCallback;
     if (wait != nullptr)
-        wait(1);
+        wait(uiLate ? kUiCatchUpWaitMs : 1);
     int64_t now = 0;
     common::GetPerformanceCounter(&now);
     now = t.Pace(now);

@@ -256,8 +256,12 @@ bool CEmulator::LoadStateBody(common::CStream& stream, bool lockHeld, bool* star
             reason.AssignString(m_errorText);
         return false;
     }
-    return m_machine->LoadState(holder, &reason) &&
-           holder.ReadMarker(CName(kStateSection), common::CStreamHolder::kChunkEnd, nullptr);
+    const bool loaded = m_machine->LoadState(holder, &reason) &&
+                        holder.ReadMarker(CName(kStateSection), common::CStreamHolder::kChunkEnd, nullptr);
+    // The loop stays parked while this thread holds the machine: the title
+    // takes the loaded registers from here.
+    m_machine->PublishStatus();
+    return loaded;
 }
 
 } // namespace emu

@@ -83,8 +83,15 @@ bool CBus::AddSoundStream(uint32_t rate, uint32_t bits, SoundProducer producer, 
     if (output == nullptr)
         return false;
     if (!output->Open(rate, bits, kSoundBlocksPerSecond)) {
+        // No working device (a server, a machine without sound card): the
+        // machine runs on without sound and the caller tells the user.
+        m_failedSoundOutput = m_prototype->GetName();
         delete output;
-        return false;
+        output = new CSoundOutput();
+        if (!output->Open(rate, bits, kSoundBlocksPerSecond)) {
+            delete output;
+            return false;
+        }
     }
     CPeriodicEvent* node = TakeFreeNode();
     node->m_kind = kKindSoundStream;

@@ -117,6 +117,10 @@ public:
     // The host output every stream clones; null: no streams. Not owned.
     void SetSoundOutput(CSoundOutput* prototype) { m_prototype = prototype; }
     CSoundOutput* GetSoundOutput() const { return m_prototype; }
+    // The name of the selected output when it could not open a stream since
+    // the last clear (the stream then plays into a silent output); null otherwise.
+    const char* GetFailedSoundOutput() const { return m_failedSoundOutput; }
+    void ClearFailedSoundOutput() { m_failedSoundOutput = nullptr; }
     // While set (the machine starting) every added event registers its callback.
     void SetRegistering(bool on) { m_registering = on; }
     bool IsRegistering() const { return m_registering; }
@@ -168,6 +172,7 @@ private:
     uint32_t m_tickCounter;
     bool m_soundPaused;
     CSoundOutput* m_prototype; // the host's; not owned
+    const char* m_failedSoundOutput = nullptr; // the output's static name; not owned
     bool m_registering;
 };
 

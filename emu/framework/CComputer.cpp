@@ -103,12 +103,12 @@ const char* CComputer::GetSettingsName() {
     return GetConfigName();
 }
 
-bool CComputer::QueryPairOption(int32_t /*a*/, int32_t /*b*/) {
-    return false;
+const char* CComputer::QueryFalse33(int32_t /*index*/, bool* /*separatorBefore*/) {
+    return nullptr;
 }
 
-bool CComputer::QueryValueOption(int32_t /*a*/) {
-    return false;
+int32_t CComputer::QueryFalse34(int32_t /*submodel*/) {
+    return 0;
 }
 
 void CComputer::GetFrequencyText(common::CString& out, int32_t /*argument*/) {
@@ -125,6 +125,8 @@ void CComputer::GetFrequencyText(common::CString& out, int32_t /*argument*/) {
     else
         out.Format("%s=%.2f MHz", name, processor->GetFrequency() * kHzToMHz);
 }
+
+void CComputer::PublishStatus() {}
 
 void CComputer::GetIdentityText(common::CStringList& list) {
     common::CWideString text;

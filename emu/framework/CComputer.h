@@ -61,12 +61,22 @@ public:
     virtual const char* GetModelTitle();
     // The base answers GetConfigName().
     virtual const char* GetSettingsName();
-    virtual bool QueryPairOption(int32_t a, int32_t b);
-    virtual bool QueryValueOption(int32_t a);
+    // Sub-models (for instance BIOS versions) that the Computer menu lists
+    // under the model: the name of sub-model `index` and whether a menu
+    // separator goes before it; null after the last one. The base has none.
+    virtual const char* QueryFalse33(int32_t index, bool* separatorBefore);
+    // The sub-model operation: -1 asks for the current sub-model, another
+    // value selects that one. The base answers 0 and changes nothing.
+    virtual int32_t QueryFalse34(int32_t submodel);
     // "<processor>=<f> MHz": the measured rate while running, "=@" with the set
     // rate for a stopped processor that runs at the base frequency. Without a
     // processor `out` stays as it was.
     virtual void GetFrequencyText(common::CString& out, int32_t argument);
+    // Called by the run loop on the emulation thread at every frame end and
+    // while it is parked: a machine whose frequency text shows registers
+    // copies them here, so the user-interface thread never reads live ones.
+    // The base shows no register and keeps nothing.
+    virtual void PublishStatus();
     // Adds Computer "<name>".
     virtual void GetIdentityText(common::CStringList& list);
     virtual bool UsesSyncFrequencySetting();

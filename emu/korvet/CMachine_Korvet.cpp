@@ -40,6 +40,9 @@ const char kModelTag[] = "korvet";
 const uint8_t kStateVersion = 0;
 const int32_t kVideoPages = 4;
 const int32_t kRamKilobytes = 64;
+// Bits of the published status word beside the two register bytes.
+constexpr uint32_t kStatusSoundOn = 1u << 16;
+constexpr uint32_t kStatusTaken = 1u << 31;
 
 // Timer clocks, Hz.
 const uint32_t kSoundClock = 2000000;
@@ -105,13 +108,25 @@ void CMachine_Korvet::GetIdentityText(common::CStringList& list) {
 
 void CMachine_Korvet::GetFrequencyText(common::CString& out, int32_t argument) {
     CComputer::GetFrequencyText(out, argument);
-    if (argument < 0 || !IsStarted() || m_video == nullptr || m_timer == nullptr) {
+    const uint32_t status = m_publishedStatus.load(std::memory_order_acquire);
+    if (argument < 0 || !IsStarted() || (status & kStatusTaken) == 0) {
         out.AppendFormat(", RAM=%d Kb", kRamKilobytes);
         return;
     }
-    out.AppendFormat(", SYSREG=%.2X, VIREG=%.2X", static_cast<unsigned>(m_mapNumber),
-                     static_cast<unsigned>(m_video->GetVireg()));
-    out.AppendFormat(m_timer->GetChannel(0)->IsSoundEnabled() ? ", SOUND=On" : ", SOUND=Off");
+    out.AppendFormat(", SYSREG=%.2X, VIREG=%.2X", static_cast<unsigned>(status & 0xFF),
+                     static_cast<unsigned>((status >> 8) & 0xFF));
+    out.AppendFormat((status & kStatusSoundOn) != 0 ? ", SOUND=On" : ", SOUND=Off");
+}
+
+void CMachine_Korvet::PublishStatus() {
+    if (!IsStarted() || m_video == nullptr || m_timer == nullptr) {
+        m_publishedStatus.store(0, std::memory_order_release);
+        return;
+    }
+    uint32_t status = kStatusTaken | (m_mapNumber & 0xFFu) | ((m_video->GetVireg() & 0xFFu) << 8);
+    if (m_timer->GetChannel(0)->IsSoundEnabled())
+        status |= kStatusSoundOn;
+    m_publishedStatus.store(status, std::memory_order_release);
 }
 
 bool CMachine_Korvet::ValidateProperties(bool /*enabledOnly*/) {

@@ -42,6 +42,7 @@
 // "BreakReadSYSREG" (Debug menu "Motherboard").
 //
 // Emulation thread only, like every device.
+#include <atomic>
 #include <cstdint>
 
 #include "emu/framework/CComputer.h"
@@ -155,7 +156,9 @@ public:
     const char* GetModelTag() override;
     // The processor clock, then ", RAM=64 Kb" while idle, else SYSREG, VIREG
     // and the speaker state.
+    // The SYSREG, VIREG and sound parts come from the copy PublishStatus took.
     void GetFrequencyText(common::CString& out, int32_t argument) override;
+    void PublishStatus() override;
     void GetIdentityText(common::CStringList& list) override;
 
     // --- Memory maps (CMachine_Korvet_Memory.cpp) ---------------------------------
@@ -233,6 +236,9 @@ private:
     CSoftware_Korvet* m_software;
 
     uint16_t m_mapNumber; // SYSREG as the machine keeps it
+    // The status text's registers as the emulation thread last published them:
+    // SYSREG in bits 0-7, VIREG in 8-15, sound on in bit 16, bit 31 once taken.
+    std::atomic<uint32_t> m_publishedStatus{0};
     uint16_t m_soundControl;
 
     // The current map: its page types and windows (the shared tables).

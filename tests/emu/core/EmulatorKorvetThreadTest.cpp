@@ -21,6 +21,14 @@ Bytes ReadFile(const std::string& path) {
     return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
+// A sound output with no device behind it, as on a server: every open fails.
+class CDeadSoundOutput : public emu::CSoundOutput {
+public:
+    bool Open(uint32_t, uint32_t, uint32_t) override { return false; }
+    emu::CSoundOutput* CreateInstance() override { return new CDeadSoundOutput(); }
+    const char* GetName() override { return "DeadSound"; }
+};
+
 // Frame ends seen through the front end's wait callback.
 coretest::CCounter* g_frames = nullptr;
 bool CountFrame(uint32_t /*timeoutMs*/) {
@@ -44,9 +52,9 @@ protected:
         g_frames = nullptr;
         m_location.reset();
     }
-    void MakeCore() {
+    void MakeCore(emu::CSoundOutput* sound = new emu::CSoundOutput()) {
         m_core = new emu::CEmulator(&m_manager, emu::CMachine_Korvet::CreateModel(emu::CMachine_Korvet::kModelKorvet20),
-                                    nullptr, new emu::CSoundOutput(), nullptr);
+                                    nullptr, sound, nullptr);
         m_core->SetSynchronization(false);
         m_core->SetWaitCallback(&CountFrame);
         ASSERT_TRUE(m_core->StartThreadOrRun());
@@ -104,6 +112,49 @@ TEST_F(EmulatorKorvetThreadTest, TheStatusTextNamesTheModelAndItsSpeed) {
     EXPECT_NE(std::string(text.GetNarrow()).find(", Speed="), std::string::npos) << text.GetNarrow();
     m_core->Stop();
     EXPECT_FALSE(m_core->IsActive());
+}
+
+TEST_F(EmulatorKorvetThreadTest, AnOutputThatCannotOpenLeavesTheMachineRunningSilentAndSaysSo) {
+    MakeCore(new CDeadSoundOutput());
+    ASSERT_TRUE(m_core->Start(false, false));
+    EXPECT_TRUE(m_frames.WaitForMore(5)) << "the machine runs without sound";
+    EXPECT_TRUE(m_core->IsActive());
+    EXPECT_EQ(coretest::CountLinesStartingWith(m_core->GetConsole(), "[WARN] Sound output \"DeadSound\" cannot be opened"),
+              1);
+    EXPECT_STREQ(m_core->TakeSoundFailure(), "DeadSound");
+    EXPECT_EQ(m_core->TakeSoundFailure(), nullptr) << "told once";
+    m_core->Stop();
+}
+
+// The front end counts its lateness; the loop takes the count at the next
+// frame end (and waits longer for the user interface then).
+TEST_F(EmulatorKorvetThreadTest, TheLoopTakesTheUiLatenessAtAFrameEnd) {
+    MakeCore();
+    ASSERT_TRUE(m_core->Start(false, false));
+    ASSERT_TRUE(m_frames.WaitForMore(1));
+    m_core->RaiseUiLateness();
+    m_core->RaiseUiLateness();
+    ASSERT_TRUE(m_frames.WaitForMore(2));
+    EXPECT_EQ(m_core->GetUiLateness(), 0);
+    m_core->Stop();
+}
+
+// The title's status text is built on the user-interface thread every second
+// while the machine runs; under ThreadSanitizer no read of it may race the
+// emulation thread's writes of the system register, VIREG or the sound state.
+TEST_F(EmulatorKorvetThreadTest, StatusTextReadsNoRegisterTheRunningMachineWrites) {
+    MakeCore();
+    ASSERT_TRUE(m_core->Start(false, false));
+    const int64_t target = m_frames.Get() + 100;
+    int reads = 0;
+    common::CWideString text;
+    while (m_frames.Get() < target) {
+        m_core->FormatStatusText(text);
+        ++reads;
+    }
+    EXPECT_GT(reads, 100);
+    EXPECT_NE(std::u16string(text.GetText()).find(u"SYSREG="), std::u16string::npos);
+    m_core->Stop();
 }
 
 } // namespace

@@ -151,15 +151,29 @@ TEST_F(BusTest, AddEventRegistersWhileTheMachineStarts) {
     Bus().SetRegistering(false);
 }
 
+// A host without a working device: the stream plays into a silent output
+// and the bus names the output that failed until it is cleared.
+TEST_F(BusTest, AnOutputThatCannotOpenGivesASilentStreamAndIsNamed) {
+    CFakeSoundOutput prototype(&m_sound);
+    Bus().SetSoundOutput(&prototype);
+    m_sound.openResult = false;
+    Bus().SetRate(4900, nullptr);
+    EXPECT_EQ(Bus().GetFailedSoundOutput(), nullptr);
+    EXPECT_TRUE(Bus().AddSoundStream(44100, 8, CRecorder::OnSound, m_rig.m_timer, "Sound", 0, 0));
+    EXPECT_EQ(m_sound.created, 1);
+    EXPECT_EQ(m_sound.deleted, 1);
+    EXPECT_STREQ(Bus().GetFailedSoundOutput(), prototype.GetName());
+    Ticks(4900);
+    EXPECT_EQ(m_rig.m_timer->m_soundCalls.size(), 50u) << "the producer still runs";
+    EXPECT_EQ(m_sound.queued, 0);
+    Bus().ClearFailedSoundOutput();
+    EXPECT_EQ(Bus().GetFailedSoundOutput(), nullptr);
+}
+
 TEST_F(BusTest, SoundStreamsPumpFiftyBlocksASecond) {
     CFakeSoundOutput prototype(&m_sound);
     EXPECT_FALSE(Bus().AddSoundStream(44100, 8, CRecorder::OnSound, m_rig.m_timer, "Sound", 0, 0));
     Bus().SetSoundOutput(&prototype);
-    m_sound.openResult = false;
-    EXPECT_FALSE(Bus().AddSoundStream(44100, 8, CRecorder::OnSound, m_rig.m_timer, "Sound", 0, 0));
-    EXPECT_EQ(m_sound.created, 1);
-    EXPECT_EQ(m_sound.deleted, 1);
-    m_sound.openResult = true;
 
     Bus().SetRate(4900, nullptr);
     ASSERT_TRUE(Bus().AddSoundStream(44100, 8, CRecorder::OnSound, m_rig.m_timer, "Sound", 0, 0));
@@ -184,7 +198,7 @@ TEST_F(BusTest, SoundStreamsPumpFiftyBlocksASecond) {
     m_rig.m_timer->m_keepFor = 52; // the next block ends the stream
     Ticks(98);
     EXPECT_EQ(Bus().GetEventCount(), 0);
-    EXPECT_EQ(m_sound.deleted, 2);
+    EXPECT_EQ(m_sound.deleted, 1);
     Bus().Stop();
 }
 

@@ -106,8 +106,10 @@ TEST(Computer, ModelNamesFollowTheConfigurationName) {
     EXPECT_EQ(nullptr, base.GetSettingsName());
     EXPECT_EQ(nullptr, base.CreateSameModel());
     EXPECT_EQ(nullptr, base.CreateNextModel());
-    EXPECT_FALSE(base.QueryPairOption(1, 2));
-    EXPECT_FALSE(base.QueryValueOption(1));
+    bool separator = false;
+    EXPECT_EQ(nullptr, base.QueryFalse33(0, &separator));
+    EXPECT_EQ(0, base.QueryFalse34(-1));
+    EXPECT_EQ(0, base.QueryFalse34(1));
     EXPECT_TRUE(base.UsesSyncFrequencySetting());
     EXPECT_FALSE(base.QueryFirstFlag());
     EXPECT_TRUE(base.QuerySecondFlag());

@@ -86,8 +86,12 @@ TEST(KorvetModels, FrequencyTexts) {
     rig.Write(0x3A7F, 0x1C); // map 7
     rig.Write(0xFB3A, 0x41); // VIREG through PPI_1 port C
     rig.Machine().GetFrequencyText(text, 0);
+    EXPECT_NE(Text(text).find(", RAM=64 Kb"), std::string::npos) << "nothing published yet: " << Text(text);
+    rig.Machine().PublishStatus(); // what the run loop does at every frame end
+    rig.Machine().GetFrequencyText(text, 0);
     EXPECT_NE(Text(text).find(", SYSREG=07, VIREG=41, SOUND=Off"), std::string::npos) << Text(text);
     rig.Write(0xFB32, 0x08); // PPI_2 port C bit 3: the speaker
+    rig.Machine().PublishStatus();
     rig.Machine().GetFrequencyText(text, 0);
     EXPECT_NE(Text(text).find(", SOUND=On"), std::string::npos) << Text(text);
     rig.Machine().GetFrequencyText(text, -1);

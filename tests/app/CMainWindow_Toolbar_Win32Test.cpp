@@ -1,0 +1,148 @@
+// The toolbar and the captions of the real window: a language switch
+// re-captions menus, Drives submenus, toolbar buttons and the title both
+// ways without a restart, choosing a renderer greys Start until the next
+// toolbar refresh, and a user-interface timer that falls behind tells the
+// computer.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/CApplication.h"
+#include "app/CEmulatorManager.h"
+#include "app/CEmulatorSettings.h"
+#include "app/CMainMenu.h"
+#include "app/CMainWindow.h"
+#include "app/TextIds.h"
+#include "common/CLocale.h"
+#include "emu/core/CEmulator.h"
+#include "gui/CPopupMenu.h"
+#include "gui/windows/CButton.h"
+#include "tests/app/AppTestSupport.h"
+
+namespace {
+
+using apptest::CProgramFolder;
+
+std::u16string WindowText(HWND window) {
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return std::u16string(text, text + wcslen(text));
+}
+
+std::u16string MenuText(gui::CPopupMenu* menu, int32_t position) {
+    wchar_t text[128] = {};
+    GetMenuStringW(menu->GetHandle(), static_cast<UINT>(position), text, 128, MF_BYPOSITION);
+    return std::u16string(text, text + wcslen(text));
+}
+
+class CMainWindowToolbarTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_folder.AddRoms());
+        {
+            emu::CEmulatorManager settings;
+            settings.EmuDefaultConfig.AssignNarrow("korvet20");
+            settings.EmuDefaultSound.AssignNarrow("No Sound");
+            settings.EmuCaptureMouseOnDblClick = false;
+            settings.guiLanguadge = 0;
+            ASSERT_TRUE(emu::CEmulatorSettings::Save(settings));
+        }
+        ASSERT_TRUE(m_application.Startup(&m_exitCode, GetModuleHandleW(nullptr), nullptr,
+                                          std::vector<common::CWideString>(), SW_HIDE));
+        m_window = dynamic_cast<emu::CMainWindow*>(m_application.GetMainFrame());
+        ASSERT_NE(m_window, nullptr);
+        m_menu = m_window->GetMainMenu();
+    }
+    void TearDown() override {
+        if (m_window != nullptr)
+            m_window->Close();
+        m_application.Quit();
+        g_pApplication = nullptr;
+        common::CLocale::SelectLanguage(0);
+    }
+    // The Settings menu's item of a language.
+    gui::CMenuItem* LanguageItem(int32_t language) {
+        for (int32_t i = 0; i < m_menu->m_settingsMenu->GetItemCount(); ++i) {
+            gui::CMenuItem* entry = m_menu->m_settingsMenu->GetItem(i);
+            if (entry->GetTextId() != emu::TextId::kLanguage)
+                continue;
+            for (int32_t k = 0; k < entry->GetItemCount(); ++k) {
+                if (entry->GetItem(k)->DataValue() == language)
+                    return entry->GetItem(k);
+            }
+        }
+        return nullptr;
+    }
+
+    CProgramFolder m_folder{"app-captions"};
+    int32_t m_exitCode = -1;
+    emu::CApplication m_application;
+    emu::CMainWindow* m_window = nullptr;
+    emu::CMainMenu* m_menu = nullptr;
+};
+
+TEST_F(CMainWindowToolbarTest, LanguageSwitchRecaptionsTheWholeWindowBothWays) {
+    emu::CEmulator* computer = m_window->GetComputer();
+    ASSERT_NE(computer, nullptr);
+    computer->Start(false, false);
+    ASSERT_TRUE(computer->IsActive());
+    struct CCase {
+        int32_t language;
+        const char16_t* emulation;
+        const char16_t* floppy;
+        const char16_t* start;
+        const char16_t* pause;
+        const char16_t* stop;
+        const char16_t* speed;
+    };
+    const CCase cases[] = {
+        {1, u"Эмуляция", u"Гибкий диск 1", u"Старт", u"Пауза", u"Стоп", u", Скорость="},
+        {0, u"Emulation", u"Floppy Drive 1", u"Start", u"Pause", u"Stop", u", Speed="},
+    };
+    for (const CCase& c : cases) {
+        gui::CMenuItem* item = LanguageItem(c.language);
+        ASSERT_NE(item, nullptr);
+        EXPECT_TRUE(item->Command(-1));
+        EXPECT_EQ(MenuText(m_menu, 0), c.emulation) << c.language;
+        EXPECT_EQ(MenuText(m_menu->m_drivesMenu, 0), c.floppy) << c.language;
+        EXPECT_EQ(WindowText(m_window->GetStartButton()->GetWindowHandle()), c.start) << c.language;
+        EXPECT_EQ(WindowText(m_window->GetPauseButton()->GetWindowHandle()), c.pause) << c.language;
+        EXPECT_EQ(WindowText(m_window->GetStopButton()->GetWindowHandle()), c.stop) << c.language;
+        // The title is wide text: the Russian speed caption keeps its letters.
+        EXPECT_NE(WindowText(m_window->GetWindowHandle()).find(c.speed), std::u16string::npos) << c.language;
+        EXPECT_EQ(LanguageItem(1 - c.language)->GetText().GetText(), c.language == 1 ? u"English" : u"Russian");
+    }
+    computer->Stop();
+}
+
+TEST_F(CMainWindowToolbarTest, ChoosingARendererGreysStartUntilTheToolbarRefresh) {
+    gui::Windows::CButton* start = m_window->GetStartButton();
+    ASSERT_TRUE(start->IsEnabled(false));
+    gui::CMenuItem* other = nullptr;
+    for (int32_t i = 0; i < m_menu->m_videoMenu->GetItemCount(); ++i) {
+        gui::CMenuItem* item = m_menu->m_videoMenu->GetItem(i);
+        if (item->GetHandler() == &emu::CMainWindow::OnMenuSelectRenderer &&
+            item->DataValue() != m_window->GetManager().GetSelectedRenderer())
+            other = item;
+    }
+    ASSERT_NE(other, nullptr);
+    EXPECT_TRUE(other->Command(-1));
+    EXPECT_FALSE(start->IsEnabled(false)) << "greyed while the renderer changes";
+    EXPECT_TRUE(m_menu->m_startItem->IsEnabled()) << "the update pass enables the item again";
+    m_window->UpdateToolbar();
+    EXPECT_TRUE(start->IsEnabled(false));
+}
+
+TEST_F(CMainWindowToolbarTest, ATimerThatFallsBehindRaisesTheUiLateness) {
+    emu::CEmulator* computer = m_window->GetComputer();
+    ASSERT_NE(computer, nullptr);
+    const int32_t before = computer->GetUiLateness();
+    // Two passes 1/10 s apart: far fewer than 15 calls in the sync period.
+    emu::CMainWindow::OnTimer(m_window, 0, nullptr);
+    Sleep(100);
+    emu::CMainWindow::OnTimer(m_window, 0, nullptr);
+    EXPECT_GT(computer->GetUiLateness(), before);
+}
+
+} // namespace
