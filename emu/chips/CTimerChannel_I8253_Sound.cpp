@@ -6,7 +6,6 @@
 
 #include "emu/chips/CTimerChannel_I8253.h"
 #include "emu/framework/CBus.h"
-#include "emu/host/CSoundOutput.h"
 
 namespace emu {
 
@@ -78,14 +77,8 @@ bool CTimerChannel_I8253::Start(int32_t* value) {
     ResetCounter();
     if (m_bus == nullptr)
         return false;
-    if (m_soundGeneration && !m_bus->AddSoundStream(kSoundRate, kSoundBits, OnSoundEvent, this, "SoundEvent", 0, 0)) {
-        // Without this line the start would end with no word of the cause
-        // (a host with no sound device, say).
-        CSoundOutput* output = m_bus->GetSoundOutput();
-        LogError("[ERROR] Sound output \"%s\" could not be opened: choose another one in the Sound menu",
-                 output != nullptr ? output->GetName() : "");
+    if (m_soundGeneration && !m_bus->AddSoundStream(kSoundRate, kSoundBits, OnSoundEvent, this, "SoundEvent", 0, 0))
         return false;
-    }
     if (!m_bus->AddEvent(-1, OnUpdateEvent, this, "UpdateEvent", 0, 0, true))
         return false;
     m_raisedIrqCount = 0;

@@ -53,16 +53,6 @@ TEST(I8253Sound, SoundChannelRegistersA44100HzStream) {
     EXPECT_EQ(rig.m_sound.blocks.size(), 4u);
 }
 
-TEST(I8253Sound, StartFailsWithALineWhenTheSoundOutputCannotOpen) {
-    CTimerRig rig;
-    rig.WithSound();
-    rig.m_sound.failOpen = true;
-    EXPECT_FALSE(rig.Start());
-    const std::vector<std::string> lines = rig.TakeLines();
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines[0], "[ERROR] Sound output \"No Sound\" could not be opened: choose another one in the Sound menu");
-}
-
 TEST(I8253Sound, ChannelWithoutSoundRegistersNoStream) {
     CTimerRig rig;
     ASSERT_TRUE(rig.Start());

@@ -38,7 +38,6 @@ class CCaptureSoundOutput : public emu::CSoundOutput {
 public:
     struct CShared {
         int created = 0;
-        bool failOpen = false; // stands for a host without a sound device
         uint32_t rate = 0;
         uint32_t bits = 0;
         std::vector<std::vector<int32_t>> blocks;
@@ -51,8 +50,6 @@ public:
         return new CCaptureSoundOutput(m_shared);
     }
     bool Open(uint32_t rate, uint32_t bits, uint32_t blocks) override {
-        if (m_shared->failOpen)
-            return false;
         m_shared->rate = rate;
         m_shared->bits = bits;
         const size_t count = blocks != 0 ? rate / blocks : 0;
