@@ -169,6 +169,14 @@ CStreamHolder::~CStreamHolder() {
         delete m_stream;
 }
 
+int64_t CStreamHolder::GetBytesLeft() const {
+    if (m_stream == nullptr)
+        return 0;
+    const int64_t position = m_stream->GetPosition();
+    const int64_t size = m_stream->GetSize();
+    return position >= 0 && size > position ? size - position : 0;
+}
+
 bool CStreamHolder::WriteBytes(const void* data, int64_t count) {
     return m_stream && WriteAll(m_stream, data, count);
 }
