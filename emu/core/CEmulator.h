@@ -134,6 +134,9 @@ public:
     // What a break request writes into the slice budget so that the loop goes
     // on to its next flag check instead of ending the frame.
     static constexpr int32_t kBreakSliceMarker = 0x7FFFFFF;
+    // The longest console command line: no word or number of it outgrows its
+    // 16-bit token length.
+    static constexpr int kMaxCommandLineLength = 0xFFFF;
 
     // Banner lines after the first one.
     static constexpr common::ARGB kBannerColour = 0xFFBE8080u;

@@ -198,6 +198,16 @@ void CEmulator::ExecuteConsoleCommand(const common::CString& line) {
     common::CScopedLock lock(&m_coreLock);
     if (!m_threadAlive)
         return;
+    // Words and numbers keep their length in 16 bits, and the messages that
+    // quote a line have a bound: a longer line is refused whole.
+    if (line.GetLength() > kMaxCommandLineLength) {
+        if (m_console.IsCentred()) {
+            m_console.Clear();
+            m_console.SetCentred(false);
+        }
+        PrintLine("Error: Command line too long");
+        return;
+    }
     CCommandLine command(line);
     const int32_t stop = command.m_tokens.Tokenize(line, &CEmulator::SelectTokenScanner, nullptr);
     // The first line with anything on it takes the centred banner away.
