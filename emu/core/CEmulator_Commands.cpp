@@ -19,6 +19,7 @@
 #include "common/ProgramFolders.h"
 #include "emu/core/CEmulator.h"
 #include "emu/framework/CComputer.h"
+#include "emu/framework/CDiskController.h"
 #include "emu/framework/CDrives.h"
 #include "emu/framework/CMediaSlot.h"
 #include "emu/framework/CProcessor.h"
@@ -499,6 +500,13 @@ void CEmulator::CommandMount(CCommandLine& command) {
     slot->Close();
     if (!slot->Open(path, 0, 0)) {
         PrintLine("Error: Can not mount file to drive.");
+        return;
+    }
+    // The drive examines the image only when the machine runs: a size that no
+    // disk format has is refused now, not found unusable by the guest later.
+    if (CDiskController::CheckSlotImage(m_machine, slot) == 0) {
+        slot->Close();
+        PrintLine("Error: Image size fits no disk format of the drive!");
         return;
     }
     if (!slot->GetLatch())
