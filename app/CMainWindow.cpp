@@ -3,6 +3,8 @@
 #include "app/CApplication.h"
 #include "app/CEmulationScreen.h"
 #include "app/CMainMenu.h"
+#include "app/TextIds.h"
+#include "common/CLocale.h"
 #include "common/CScopedLock.h"
 #include "common/CWideString.h"
 #include "emu/core/CEmulator.h"
@@ -12,6 +14,7 @@
 #include "gui/CCursor.h"
 #include "gui/CPainter.h"
 #include "gui/Units.h"
+#include "gui/windows/CMessageBox.h"
 
 namespace emu {
 
@@ -103,8 +106,27 @@ void CMainWindow::Destroy() {
         m_manager.RemoveCore(m_computer);
         m_computer = nullptr;
     }
-    CEmulatorSettings::Save(m_manager);
+    const common::CPath settings = CEmulatorSettings::GetWritePath(false);
+    ReportUnsavedSettings(CEmulatorSettings::Save(m_manager) ? common::CPath() : settings);
     gui::Windows::CFrameWindow::Destroy();
+}
+
+void CMainWindow::ReportUnsavedSettings(const common::CPath& extra) {
+    std::vector<common::CPath> files = m_manager.TakeUnsavedSettingsFiles();
+    if (!extra.IsEmpty())
+        files.push_back(extra);
+    if (files.empty())
+        return;
+    common::CWideString text(common::CLocale::GetText(TextId::kSettingsNotSaved));
+    for (const common::CPath& file : files) {
+        text.AppendWide(u"\n");
+        text.AppendString(file);
+    }
+    gui::Windows::CMessageBox box;
+    box.SetKind(gui::CMessageBoxInterface::kKindInformation);
+    common::CWideString caption;
+    caption.AssignString(m_manager.GetTitle());
+    box.Show(this, text, caption);
 }
 
 void CMainWindow::SetVisible(bool visible) {

@@ -366,6 +366,7 @@ bool CMainWindow::OnMenuSelectMachine(gui::CMenuItem* item, int32_t, int32_t mod
         menu->AppendMachineMenus(true, false);
         menu->BuildDrivesMenu();
     }
+    main->ReportUnsavedSettings(common::CPath());
     main->UpdateTitle();
     item->UpdateAll();
     return true;
