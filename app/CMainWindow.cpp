@@ -1,5 +1,7 @@
 #include "app/CMainWindow.h"
 
+#include <windows.h>
+
 #include "app/CApplication.h"
 #include "app/CEmulationScreen.h"
 #include "app/CMainMenu.h"
@@ -14,7 +16,6 @@
 #include "gui/CCursor.h"
 #include "gui/CPainter.h"
 #include "gui/Units.h"
-#include "gui/windows/CMessageBox.h"
 
 namespace emu {
 
@@ -122,11 +123,11 @@ void CMainWindow::ReportUnsavedSettings(const common::CPath& extra) {
         text.AppendWide(u"\n");
         text.AppendString(file);
     }
-    gui::Windows::CMessageBox box;
-    box.SetKind(gui::CMessageBoxInterface::kKindInformation);
     common::CWideString caption;
     caption.AssignString(m_manager.GetTitle());
-    box.Show(this, text, caption);
+    // A notice with one button: the toolkit's message box only asks yes or no.
+    MessageBoxW(GetWindowHandle(), reinterpret_cast<const wchar_t*>(text.GetWide()),
+                reinterpret_cast<const wchar_t*>(caption.GetWide()), MB_OK | MB_ICONWARNING);
 }
 
 void CMainWindow::SetVisible(bool visible) {
