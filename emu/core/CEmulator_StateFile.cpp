@@ -159,8 +159,7 @@ bool CEmulator::SaveStateToFile(const common::CPath& folder, bool lockHeld) {
             m_machine->ConsoleMessage("State saved to file \"%s\"", name.GetNarrow());
         } else {
             common::DeleteFileIfExists(temporary);
-            m_machine->ConsoleError("[ERROR] Error while saving state to file \"%s\" (%s)", name.GetNarrow(),
-                                    reason);
+            m_machine->ConsoleError("[ERROR] Error while saving state to file \"%s\" (%s)", name.GetNarrow(), reason);
         }
         EndStateHandshake();
         if (!lockHeld)

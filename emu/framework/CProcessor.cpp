@@ -259,8 +259,9 @@ bool CProcessor::LoadData(common::CStreamHolder& holder, common::CNarrowString* 
     if (frequency < 0 || frequency > kInt32Max)
         return false;
     m_frequency = static_cast<int32_t>(frequency);
-    if (!holder.ReadUInt64Field(m_cycles, CName("CYCL")) || !holder.ReadInt64Field(effectiveFrequency, CName("FFREQ")) ||
-        effectiveFrequency < 0 || effectiveFrequency > kInt32Max)
+    if (!holder.ReadUInt64Field(m_cycles, CName("CYCL")) ||
+        !holder.ReadInt64Field(effectiveFrequency, CName("FFREQ")) || effectiveFrequency < 0 ||
+        effectiveFrequency > kInt32Max)
         return false;
     m_effectiveFrequency = static_cast<int32_t>(effectiveFrequency);
     if (!holder.ReadUInt64Field(m_lastCycles, CName("LCYCL")) ||

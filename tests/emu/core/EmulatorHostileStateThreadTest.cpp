@@ -92,9 +92,8 @@ protected:
         ASSERT_FALSE(rom.empty());
         WriteFile(m_location->ProgramFolder() + "korvet20.rom", rom);
         g_frames = &m_frames;
-        m_core = new emu::CEmulator(&m_manager,
-                                    emu::CMachine_Korvet::CreateModel(emu::CMachine_Korvet::kModelKorvet20), nullptr,
-                                    new emu::CSoundOutput(), nullptr);
+        m_core = new emu::CEmulator(&m_manager, emu::CMachine_Korvet::CreateModel(emu::CMachine_Korvet::kModelKorvet20),
+                                    nullptr, new emu::CSoundOutput(), nullptr);
         m_core->SetSynchronization(false);
         m_core->SetWaitCallback(&CountFrame);
         ASSERT_TRUE(m_core->StartThreadOrRun());
@@ -122,9 +121,9 @@ TEST_F(EmulatorHostileStateThreadTest, HostileValuesNeitherStallBreakNorTakeMemo
     const uint64_t kInt32Max = 0x7FFFFFFF;
     const uint64_t kInt32Min = 0x80000000;
     const CHostileField fields[] = {
-        {"PC", 0, 4, 536870911},          // the run loop's slice budget
-        {"PCR", 0, 4, 536870911},         // what the slice defers
-        {"CPF", 0, 8, 0x41bfffffff000000, true}, // cycles per frame: 536870911.0
+        {"PC", 0, 4, 536870911},                   // the run loop's slice budget
+        {"PCR", 0, 4, 536870911},                  // what the slice defers
+        {"CPF", 0, 8, 0x41bfffffff000000, true},   // cycles per frame: 536870911.0
         {"CFREQ", 0, 8, 0x7ff8000000000000, true}, // the clock ratio: not a number
         {"MCYCL", 0, 4, kInt32Max},
         {"ECYCL", 0, 4, kInt32Min},
