@@ -170,11 +170,8 @@ CStreamHolder::~CStreamHolder() {
 }
 
 int64_t CStreamHolder::GetBytesLeft() const {
-    if (m_stream == nullptr)
-        return 0;
-    const int64_t position = m_stream->GetPosition();
-    const int64_t size = m_stream->GetSize();
-    return position >= 0 && size > position ? size - position : 0;
+    const int64_t left = m_stream != nullptr ? BytesLeft(m_stream) : -1;
+    return left > 0 ? left : 0;
 }
 
 bool CStreamHolder::WriteBytes(const void* data, int64_t count) {
