@@ -158,7 +158,11 @@ bool CEmulatorManager::SelectConfig(CEmulator** computer, int32_t index) {
         return false;
     if ((*computer)->IsActive())
         (*computer)->Stop();
-    if ((*computer)->SetMachine(machine)) {
+    const bool replaced = (*computer)->SetMachine(machine);
+    common::CPath unsaved;
+    if ((*computer)->TakeUnsavedSettingsFile(unsaved))
+        m_unsavedSettingsFiles.push_back(unsaved);
+    if (replaced) {
         (*computer)->SetConfigIndex(index);
         return true;
     }
@@ -176,7 +180,16 @@ void CEmulatorManager::RemoveCore(CEmulator* computer) {
         }
     }
     computer->ShutdownThread();
+    common::CPath unsaved;
+    if (computer->TakeUnsavedSettingsFile(unsaved))
+        m_unsavedSettingsFiles.push_back(unsaved);
     delete computer;
+}
+
+std::vector<common::CPath> CEmulatorManager::TakeUnsavedSettingsFiles() {
+    std::vector<common::CPath> files;
+    files.swap(m_unsavedSettingsFiles);
+    return files;
 }
 
 CComputer* CEmulatorManager::GetConfig(int32_t index) const {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/CEmulatorSettings.h"
+#include "common/CPath.h"
 #include "emu/core/CEmulatorManagerInterface.h"
 
 namespace emu {
@@ -41,6 +42,10 @@ public:
     bool SelectConfig(CEmulator** computer, int32_t index);
     // Unlists it (when listed), shuts its thread down and deletes it.
     void RemoveCore(CEmulator* computer);
+    // The settings files that a computer could not write when it ended or
+    // changed its machine (RemoveCore and SelectConfig collect them); the
+    // list is handed over and emptied.
+    std::vector<common::CPath> TakeUnsavedSettingsFiles();
 
     CComputer* GetConfig(int32_t index) const;
     void SetDefaultConfig(int32_t index);
@@ -79,6 +84,7 @@ private:
     std::vector<CSoundOutput*> m_soundOutputs; // owned
     std::vector<CRenderer*> m_renderers;    // owned
     bool m_settingsLoaded = false;
+    std::vector<common::CPath> m_unsavedSettingsFiles;
 };
 
 } // namespace emu

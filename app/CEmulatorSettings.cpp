@@ -111,13 +111,9 @@ void CEmulatorSettings::Load(CEmulatorManager& manager) {
 }
 
 bool CEmulatorSettings::Save(CEmulatorManager& manager) {
-    common::CFileStream file;
-    if (!file.Open(GetWritePath(true), true))
-        return false;
+    // The file is replaced whole: a failed write keeps the last good one.
     std::unique_ptr<common::CSettingsRegistry> registry(RegisterKeys(manager));
-    const bool written = registry->Save(&file, kHeader, nullptr);
-    file.Close();
-    return written;
+    return registry->SaveToFile(GetWritePath(true), kHeader, nullptr);
 }
 
 } // namespace emu

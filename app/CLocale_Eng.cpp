@@ -134,6 +134,8 @@ const char* CLocale_Eng::FindText(int32_t id) {
         return "All Files";
     if (id == TextId::kAllSupportedFiles)
         return "All Supported Files";
+    if (id == TextId::kSettingsNotSaved)
+        return "The settings could not be saved to these files:";
     return nullptr;
 }
 

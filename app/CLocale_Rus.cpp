@@ -138,6 +138,8 @@ bool CLocale_Rus::LookupText(int32_t id, common::CWideString& text) const {
         found = u"Все файлы";
     else if (id == TextId::kAllSupportedFiles)
         found = u"Все поддерживаемые форматы";
+    else if (id == TextId::kSettingsNotSaved)
+        found = u"Не удалось сохранить настройки в файлы:";
     else
         return false;
     if (found) {

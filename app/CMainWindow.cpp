@@ -1,8 +1,12 @@
 #include "app/CMainWindow.h"
 
+#include <windows.h>
+
 #include "app/CApplication.h"
 #include "app/CEmulationScreen.h"
 #include "app/CMainMenu.h"
+#include "app/TextIds.h"
+#include "common/CLocale.h"
 #include "common/CScopedLock.h"
 #include "common/CWideString.h"
 #include "emu/core/CEmulator.h"
@@ -103,8 +107,27 @@ void CMainWindow::Destroy() {
         m_manager.RemoveCore(m_computer);
         m_computer = nullptr;
     }
-    CEmulatorSettings::Save(m_manager);
+    const common::CPath settings = CEmulatorSettings::GetWritePath(false);
+    ReportUnsavedSettings(CEmulatorSettings::Save(m_manager) ? common::CPath() : settings);
     gui::Windows::CFrameWindow::Destroy();
+}
+
+void CMainWindow::ReportUnsavedSettings(const common::CPath& extra) {
+    std::vector<common::CPath> files = m_manager.TakeUnsavedSettingsFiles();
+    if (!extra.IsEmpty())
+        files.push_back(extra);
+    if (files.empty())
+        return;
+    common::CWideString text(common::CLocale::GetText(TextId::kSettingsNotSaved));
+    for (const common::CPath& file : files) {
+        text.AppendWide(u"\n");
+        text.AppendString(file);
+    }
+    common::CWideString caption;
+    caption.AssignString(m_manager.GetTitle());
+    // A notice with one button: the toolkit's message box only asks yes or no.
+    MessageBoxW(GetWindowHandle(), reinterpret_cast<const wchar_t*>(text.GetWide()),
+                reinterpret_cast<const wchar_t*>(caption.GetWide()), MB_OK | MB_ICONWARNING);
 }
 
 void CMainWindow::SetVisible(bool visible) {

@@ -65,6 +65,9 @@ public:
     // User-interface timer and status refresh.
     static bool OnTimer(gui::CWidgetInterface* frame, uintptr_t userValue, void* callback);
     void UpdateTitle();
+    // Tells the user which settings files could not be written (the manager's
+    // list, plus `extra` when not empty); nothing when all were.
+    void ReportUnsavedSettings(const common::CPath& extra);
     void SyncWithCore(bool force);
     void UpdateToolbar();
     // A message box, once per run of the program, when the selected sound

@@ -397,6 +397,7 @@ bool CMainWindow::OnMenuSelectMachine(gui::CMenuItem* item, int32_t, int32_t mod
     machine = main->m_computer != nullptr ? main->m_computer->GetMachine() : nullptr;
     if (machine != nullptr)
         machine->QueryFalse34(submodel);
+    main->ReportUnsavedSettings(common::CPath());
     main->UpdateTitle();
     item->UpdateAll();
     return true;

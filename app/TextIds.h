@@ -126,5 +126,8 @@ constexpr int32_t kLastOrdinary = 109;
 constexpr int32_t kAllFiles = 10000;
 constexpr int32_t kAllSupportedFiles = 10001;
 
+// Message boxes.
+constexpr int32_t kSettingsNotSaved = 10100;
+
 } // namespace TextId
 } // namespace emu

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "common/FileReplace.h"
 #include "common/HostFiles.h"
 #include "common/OsHelpers.h"
 
@@ -87,14 +88,16 @@ bool CFileStream::OpenExisting(const CString& path, bool create) {
     return true;
 }
 
-void CFileStream::Close() {
-    if (m_file)
-        Clear();
+bool CFileStream::Flush() {
+    return m_file != nullptr && std::fflush(m_file) == 0 && HostFlushFile(m_file);
 }
 
-void CFileStream::Clear() {
-    if (m_file)
-        std::fclose(m_file);
+bool CFileStream::Close() {
+    return m_file ? Clear() : true;
+}
+
+bool CFileStream::Clear() {
+    const bool closed = m_file == nullptr || std::fclose(m_file) == 0;
     m_file = nullptr;
     m_path.Clear();
     m_size = 0;
@@ -102,6 +105,7 @@ void CFileStream::Clear() {
     m_canRead = false;
     m_canWrite = false;
     m_direction = Direction::None;
+    return closed;
 }
 
 bool CFileStream::IsOpen() const {

@@ -28,8 +28,12 @@ public:
     // leaves the position at 0. False when a file is already open, the path is
     // empty or names a folder, or the size cannot be measured.
     bool OpenExisting(const CString& path, bool create);
-    // Closes the file; harmless when none is open.
-    void Close();
+    // Writes out the runtime's buffered bytes and forces them to the disk;
+    // false when either fails or no file is open.
+    bool Flush();
+    // Closes the file; harmless when none is open. False when the runtime
+    // reports a failure: bytes still buffered could not be written out.
+    bool Close();
 
     bool IsOpen() const override;
     bool IsGrowable() const override;
@@ -53,7 +57,8 @@ private:
     bool OpenWithMode(const CString& path, const char* mode);
     // Repositions in place when the transfer direction changes, as stdio requires.
     void PrepareFor(Direction direction);
-    void Clear();
+    // Closes the file (when open) and clears every field; false when the close failed.
+    bool Clear();
 
     CPath m_path;
     std::FILE* m_file; // owned; null while closed

@@ -346,9 +346,13 @@ CImage* CImage::CreateFromBitmapInfo(CStream& stream, int colourModel) {
     }
 
     // Everything is measured against the bytes present before any allocation.
-    const int64_t arrayBytes = PaddedRowBytes(width, bits) * height;
+    // The row is measured before the product, which could pass 64 bits.
+    const int64_t rowBytes = PaddedRowBytes(width, bits);
+    if (rowBytes > kMaxPixelBytes / height)
+        return nullptr;
+    const int64_t arrayBytes = rowBytes * height;
     const int64_t tableBytes = bits <= 8 ? int64_t(4) << bits : 0;
-    if (tableStart + tableBytes > pixelOffset || arrayBytes > kMaxPixelBytes || pixelOffset + arrayBytes > available)
+    if (tableStart + tableBytes > pixelOffset || pixelOffset + arrayBytes > available)
         return nullptr;
 
     std::unique_ptr<CImage> image(CreateForDepth(bits, colourModel));

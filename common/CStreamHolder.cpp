@@ -169,6 +169,11 @@ CStreamHolder::~CStreamHolder() {
         delete m_stream;
 }
 
+int64_t CStreamHolder::GetBytesLeft() const {
+    const int64_t left = m_stream != nullptr ? BytesLeft(m_stream) : -1;
+    return left > 0 ? left : 0;
+}
+
 bool CStreamHolder::WriteBytes(const void* data, int64_t count) {
     return m_stream && WriteAll(m_stream, data, count);
 }

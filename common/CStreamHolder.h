@@ -65,6 +65,9 @@ public:
     CStreamHolder& operator=(const CStreamHolder&) = delete;
 
     CStream* GetStream() const { return m_stream; }
+    // The bytes from the stream's position to its end (0 without a stream):
+    // what a reader checks a loaded size against before it allocates.
+    int64_t GetBytesLeft() const;
 
     // Typed fields. Writers take (value, name), readers (variable, expected
     // name); a reader requires the exact name and type byte (no widening) and

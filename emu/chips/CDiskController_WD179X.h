@@ -136,6 +136,7 @@ public:
     void OnMediaChanged(int32_t drive) override;
     bool GetGeometry(int32_t drive, bool validate, uint64_t* cylinders, uint64_t* heads, uint64_t* sectors,
                      uint64_t* sectorSize) override;
+    bool FitsImageSize(int32_t drive, uint64_t size) override;
 
     // Binds the seven flags of one register array to "<name>[<index>]".
     static void RegisterIndexedKey(common::CSettingsRegistry* registry, const char* name, bool* flags);

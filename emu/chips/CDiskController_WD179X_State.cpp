@@ -261,6 +261,20 @@ void CDiskController_WD179X::BuildMenu(COptionTree* menu, int32_t kind) {
 
 // --- Image geometry --------------------------------------------------------------------
 
+bool CDiskController_WD179X::FitsImageSize(int32_t drive, uint64_t size) {
+    if (GetDrive(drive) == nullptr)
+        return false;
+    // A slightly short image is grown to the full format when the drive examines it.
+    if (m_interfaceMode == 0 && size >= kShortImageMinimum && size < kFullImageSize)
+        return true;
+    for (const CGeometryEntry& entry : kGeometries) {
+        if (entry.size == size)
+            return true;
+    }
+    return (size > kFullImageSize && size - kFullImageSize <= kFullImageSlack) ||
+           (size > kHalfImageSize && size - kHalfImageSize <= kHalfImageSlack);
+}
+
 bool CDiskController_WD179X::GetGeometry(int32_t drive, bool validate, uint64_t* cylinders, uint64_t* heads,
                                          uint64_t* sectors, uint64_t* sectorSize) {
     CDiskDrive* target = GetDrive(drive);

@@ -48,6 +48,7 @@
 
 #include "common/CCriticalSection.h"
 #include "common/CNarrowString.h"
+#include "common/CPath.h"
 #include "common/CTokenList.h"
 #include "common/CWorkerThread.h"
 #include "emu/core/CDebugConsole.h"
@@ -136,6 +137,9 @@ public:
     static constexpr int32_t kBreakSliceMarker = 0x7FFFFFF;
     // The frame-end wait for the user interface after it reported falling behind.
     static constexpr uint32_t kUiCatchUpWaitMs = 10;
+    // The longest console command line: no word or number of it outgrows its
+    // 16-bit token length.
+    static constexpr int kMaxCommandLineLength = 0xFFFF;
 
     // Banner lines after the first one.
     static constexpr common::ARGB kBannerColour = 0xFFBE8080u;
@@ -300,6 +304,9 @@ public:
     bool IsStateLoaded() const { return m_stateLoaded; }
     void SetStateLoaded(bool loaded) { m_stateLoaded = loaded; }
     const common::CNarrowString& GetErrorText() const { return m_errorText; }
+    // The machine settings file that a save (at the thread's end or when the
+    // machine was replaced) could not write: true once, with its path.
+    bool TakeUnsavedSettingsFile(common::CPath& file);
     int32_t GetConfigIndex() const { return m_configIndex; }
     void SetConfigIndex(int32_t index) { m_configIndex = index; }
     bool IsFastInit() const { return m_fastInit; }
@@ -440,6 +447,8 @@ private:
     std::atomic<common::CStreamHolder*> m_stateReader; // the poster's; not owned
     std::atomic<bool> m_stateOperationFailed;
     common::CNarrowString m_errorText;
+    // Written by the emulation thread at its end, read after it was joined.
+    common::CPath m_unsavedSettingsFile;
 
     // Stepping state. m_stepsLeft is also cleared by CancelStep while the loop
     // runs; the machine's trace level mirrors it on the emulation thread.

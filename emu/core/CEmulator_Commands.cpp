@@ -19,6 +19,7 @@
 #include "common/ProgramFolders.h"
 #include "emu/core/CEmulator.h"
 #include "emu/framework/CComputer.h"
+#include "emu/framework/CDiskController.h"
 #include "emu/framework/CDrives.h"
 #include "emu/framework/CMediaSlot.h"
 #include "emu/framework/CProcessor.h"
@@ -198,6 +199,16 @@ void CEmulator::ExecuteConsoleCommand(const common::CString& line) {
     common::CScopedLock lock(&m_coreLock);
     if (!m_threadAlive)
         return;
+    // Words and numbers keep their length in 16 bits, and the messages that
+    // quote a line have a bound: a longer line is refused whole.
+    if (line.GetLength() > kMaxCommandLineLength) {
+        if (m_console.IsCentred()) {
+            m_console.Clear();
+            m_console.SetCentred(false);
+        }
+        PrintLine("Error: Command line too long");
+        return;
+    }
     CCommandLine command(line);
     const int32_t stop = command.m_tokens.Tokenize(line, &CEmulator::SelectTokenScanner, nullptr);
     // The first line with anything on it takes the centred banner away.
@@ -489,6 +500,13 @@ void CEmulator::CommandMount(CCommandLine& command) {
     slot->Close();
     if (!slot->Open(path, 0, 0)) {
         PrintLine("Error: Can not mount file to drive.");
+        return;
+    }
+    // The drive examines the image only when the machine runs: a size that no
+    // disk format has is refused now, not found unusable by the guest later.
+    if (CDiskController::CheckSlotImage(m_machine, slot) == 0) {
+        slot->Close();
+        PrintLine("Error: Image size fits no disk format of the drive!");
         return;
     }
     if (!slot->GetLatch())

@@ -72,6 +72,14 @@ void CEmulator::SetRenderer(CRenderer* renderer, bool owned) {
     ReleasePause();
 }
 
+bool CEmulator::TakeUnsavedSettingsFile(common::CPath& file) {
+    if (m_unsavedSettingsFile.IsEmpty())
+        return false;
+    file = m_unsavedSettingsFile;
+    m_unsavedSettingsFile.Clear();
+    return true;
+}
+
 bool CEmulator::SetMachine(CComputer* machine) {
     if (machine == m_machine)
         return true;
@@ -81,8 +89,11 @@ bool CEmulator::SetMachine(CComputer* machine) {
     if (m_machine != nullptr) {
         m_machine->SetBreakHook(nullptr);
         m_machine->SetTraceLevel(nullptr);
-        if (machine != nullptr)
+        if (machine != nullptr) {
             m_machine->SaveSettings();
+            if (!m_machine->GetUnsavedSettingsFile().IsEmpty())
+                m_unsavedSettingsFile = m_machine->GetUnsavedSettingsFile();
+        }
         ReleaseMachine(m_machine);
         delete m_machine;
     }

@@ -6,6 +6,7 @@
 #include "common/CPath.h"
 #include "common/CScopedLock.h"
 #include "common/CStreamHolder.h"
+#include "common/FileReplace.h"
 #include "common/OsHelpers.h"
 #include "common/ProgramFolders.h"
 #include "emu/core/CEmulator.h"
@@ -20,6 +21,10 @@ typedef common::CNarrowString CName;
 const char kStateSection[] = "NUVSTATE";
 const char kLoopKindField[] = "_MAXCPU_";
 const char kDefaultReason[] = "incorrect version or format";
+const char kTemporarySuffix[] = ".tmp";
+const char kCannotCreate[] = "the file cannot be created";
+const char kCannotWrite[] = "the file cannot be written, the disk may be full";
+const char kCannotReplace[] = "the old file cannot be replaced";
 
 const common::WChar kProgramSubFolder[] = u"NUVKeltoEmu";
 const common::WChar kStatesFolder[] = u"states";
@@ -131,26 +136,38 @@ bool CEmulator::SaveStateToFile(const common::CPath& folder, bool lockHeld) {
     }
     const common::CPath path = MakeStateFilePath(folder, true);
     const common::CNarrowString name = FileNameOf(path);
+    // The state goes to a file beside the old one, which it replaces only once
+    // every byte is on the disk: a failed or interrupted save keeps the old state.
+    common::CPath temporary(path);
+    temporary.AppendNarrow(kTemporarySuffix);
     BeginStateHandshake();
     common::CFileStream file;
     try {
-        const bool done = file.Open(path, true) && SaveStateToStream(&file, true);
+        const char* reason = nullptr;
+        if (!file.Open(temporary, true))
+            reason = kCannotCreate;
+        else if (!SaveStateToStream(&file, true))
+            reason = kCannotWrite;
+        else if (!file.Flush())
+            reason = kCannotWrite;
+        if (!file.Close() && reason == nullptr)
+            reason = kCannotWrite;
+        if (reason == nullptr && !common::HostReplaceFile(temporary.GetWide(), path.GetWide()))
+            reason = kCannotReplace;
+        const bool done = reason == nullptr;
         if (done) {
             m_machine->ConsoleMessage("State saved to file \"%s\"", name.GetNarrow());
         } else {
-            // No partial state file stays behind.
-            if (file.IsOpen()) {
-                file.Close();
-                common::DeleteFileIfExists(path);
-            }
-            m_machine->ConsoleError("[ERROR] Error while saving state to file \"%s\"", name.GetNarrow());
+            common::DeleteFileIfExists(temporary);
+            m_machine->ConsoleError("[ERROR] Error while saving state to file \"%s\" (%s)", name.GetNarrow(), reason);
         }
         EndStateHandshake();
         if (!lockHeld)
             m_coreLock.Leave();
-        file.Close();
         return done;
     } catch (...) {
+        file.Close();
+        common::DeleteFileIfExists(temporary);
         ReleasePause();
         if (!lockHeld)
             m_coreLock.Leave();

@@ -155,13 +155,16 @@ void CRunLoopTiming::RestartSpeedWindow(int64_t now) {
     m_speedWindowEnd = now + m_tickFrequency;
 }
 
-bool CRunLoopTiming::IsPlausible() const {
+bool CRunLoopTiming::IsPlausible(double runningFrame) const {
     constexpr int32_t kLimit = INT32_MAX / 4;
-    return std::isfinite(m_cyclesPerFrame) && m_cyclesPerFrame > 0 && m_cyclesPerFrame <= kLimit &&
-           std::isfinite(m_fractionalCycles) && std::fabs(m_fractionalCycles) <= kLimit && m_slicesPerFrame >= 1 &&
+    if (!std::isfinite(m_cyclesPerFrame) || m_cyclesPerFrame <= 0 || m_cyclesPerFrame > kLimit ||
+        (runningFrame > 0 && m_cyclesPerFrame > 2 * runningFrame))
+        return false;
+    const double longest = 2 * m_cyclesPerFrame + 1;
+    return std::isfinite(m_fractionalCycles) && std::fabs(m_fractionalCycles) <= longest && m_slicesPerFrame >= 1 &&
            m_slicesPerFrame <= kLimit && m_slicesLeft >= 0 && m_slicesLeft <= m_slicesPerFrame &&
-           m_sliceCycles >= -kLimit && m_sliceCycles <= kLimit && m_deferredCycles >= 0 && m_deferredCycles <= kLimit &&
-           m_frameIndex >= 0 && m_frameIndex < kSpeedWindowFrames;
+           m_sliceCycles >= -longest && m_sliceCycles <= longest && m_deferredCycles >= 0 &&
+           m_deferredCycles <= longest && m_frameIndex >= 0 && m_frameIndex < kSpeedWindowFrames;
 }
 
 bool CRunLoopTiming::Write(common::CStreamHolder& holder, bool maxSpeed) const {
@@ -191,10 +194,11 @@ bool CRunLoopTiming::Read(common::CStreamHolder& holder, common::CNarrowString* 
             errorText->AssignNarrow("Enable \"Max CPU Speed\"!");
         return false;
     }
+    const double runningFrame = m_cyclesPerFrame;
     if (!holder.ReadInt32Field(m_sliceCycles, CName("PC")) || !holder.ReadInt32Field(m_deferredCycles, CName("PCR")) ||
         !holder.ReadInt32Field(m_slicesLeft, CName("PI")) || !ReadDouble(holder, m_fractionalCycles, "PFC") ||
         !ReadDouble(holder, m_cyclesPerFrame, "CPF") || !holder.ReadInt32Field(m_slicesPerFrame, CName("IPF")) ||
-        !holder.ReadInt32Field(m_frameIndex, CName("FI")) || !IsPlausible())
+        !holder.ReadInt32Field(m_frameIndex, CName("FI")) || !IsPlausible(runningFrame))
         return false;
     MeasureHostClock();
     return holder.ReadMarker(CName(kSectionName), common::CStreamHolder::kChunkEnd, nullptr);

@@ -93,11 +93,15 @@ public:
     // (a failure keeps what was read before it); "MAXS" 1 fails with
     // "Enable "Max CPU Speed"!" in *errorText. The host clock is measured
     // again after the values. Values that the loop could not run with (no
-    // slices per frame, budgets beyond a quarter of the 32-bit range, a frame
-    // count outside the speed window, a non-finite double) fail the read.
+    // slices per frame, a frame longer than twice the running one, slice
+    // budgets beyond two frames, a frame count outside the speed window, a
+    // non-finite double) fail the read.
     bool Read(common::CStreamHolder& holder, common::CNarrowString* errorText);
-    // Whether the timeline values are ones the loop can run with.
-    bool IsPlausible() const;
+    // Whether the timeline values are ones the loop can run with: a frame no
+    // longer than twice `runningFrame` (the cycles per frame of the machine
+    // that loads them; 0 when none runs yet), a slice and what it defers no
+    // longer than two such frames, so that the next slice ends in time.
+    bool IsPlausible(double runningFrame) const;
 };
 
 } // namespace emu

@@ -179,23 +179,31 @@ common::CPath CComputer::FindSettingsFile(const char* name, const char* extensio
 }
 
 bool CComputer::SaveSettings() {
+    m_unsavedSettingsFile.Clear();
     const char* title = GetModelTitle();
     const char* tag = GetModelTag();
     const common::CPath folder = common::MakePath(common::MakeDataPath(kDataFolder, true), kSettingsFolder, u"", u"");
     common::CreateFolder(folder);
-    if (m_serviceDrives != nullptr && tag != nullptr && *tag != '\0')
-        m_serviceDrives->SaveSettings(MakeSettingsPath(tag, kDriveListExtension, true));
+    bool drivesSaved = true;
+    if (m_serviceDrives != nullptr && tag != nullptr && *tag != '\0') {
+        const common::CPath drives = MakeSettingsPath(tag, kDriveListExtension, true);
+        drivesSaved = m_serviceDrives->SaveSettings(drives);
+        if (!drivesSaved)
+            m_unsavedSettingsFile = drives;
+    }
 
     // A model without a title has no file of its own to write.
     if (title == nullptr || *title == '\0')
         return false;
+    const common::CPath settings = MakeSettingsPath(title, kSettingsExtension, true);
     std::unique_ptr<common::CSettingsRegistry> child(new common::CSettingsRegistry());
-    if (!ExportPropertyTree(this, child.get(), false))
-        return false;
     common::CSettingsRegistry root;
-    if (root.InsertChild(common::CNarrowString(title), child.release()) == nullptr)
-        return false;
-    return root.SaveToFile(MakeSettingsPath(title, kSettingsExtension, true), kSettingsHeader, nullptr);
+    const bool saved = ExportPropertyTree(this, child.get(), false) &&
+                       root.InsertChild(common::CNarrowString(title), child.release()) != nullptr &&
+                       root.SaveToFile(settings, kSettingsHeader, nullptr);
+    if (!saved)
+        m_unsavedSettingsFile = settings;
+    return saved && drivesSaved;
 }
 
 bool CComputer::LoadSettings() {

@@ -23,6 +23,7 @@
 // stored properties and tells whether any differed from the running machine.
 #include <cstdint>
 
+#include "common/CPath.h"
 #include "common/CWideString.h"
 #include "emu/framework/CMachine.h"
 
@@ -88,7 +89,11 @@ public:
     static bool ReadChunkName(common::CStreamHolder& holder, const common::CString& name);
 
     // --- Machine settings and configuration snapshot ----------------------------
+    // Writes the drive list and the settings file, each replacing its file
+    // whole. False when either could not be written (or the model has no title).
     bool SaveSettings();
+    // The file that the last SaveSettings could not write; empty when all were written.
+    const common::CPath& GetUnsavedSettingsFile() const { return m_unsavedSettingsFile; }
     // False when no readable settings file was found (the values stay).
     bool LoadSettings();
     bool SaveInitState(common::CStreamHolder& holder);
@@ -109,6 +114,9 @@ public:
     static common::CPath MakeProgramSettingsPath(const char* name, const char* extension);
     // The writable one when it exists, else the one beside the program.
     static common::CPath FindSettingsFile(const char* name, const char* extension);
+
+private:
+    common::CPath m_unsavedSettingsFile;
 };
 
 } // namespace emu

@@ -28,6 +28,29 @@ bool CDiskController::GetGeometry(int32_t drive, bool validate, uint64_t* cylind
     return true;
 }
 
+bool CDiskController::FitsImageSize(int32_t drive, uint64_t size) {
+    return GetDrive(drive) != nullptr && size == 1474560;
+}
+
+int32_t CDiskController::CheckSlotImage(CObjectContainer* root, CMediaSlot* slot) {
+    if (root == nullptr || slot == nullptr)
+        return -1;
+    for (int i = 0; i < root->GetChildCount(); ++i) {
+        CObject* child = root->GetChildAt(i);
+        auto* controller = dynamic_cast<CDiskController*>(child);
+        if (controller != nullptr) {
+            for (int32_t d = 0; d < controller->GetDriveCount(); ++d) {
+                if (controller->GetDrive(d)->GetMediaSlot() == slot)
+                    return controller->FitsImageSize(d, static_cast<uint64_t>(slot->GetImageSize())) ? 1 : 0;
+            }
+        }
+        const int32_t found = CheckSlotImage(dynamic_cast<CObjectContainer*>(child), slot);
+        if (found >= 0)
+            return found;
+    }
+    return -1;
+}
+
 void CDiskController::DriveNotify(int32_t /*drive*/, bool /*success*/) {}
 
 int32_t CDiskController::DriveQuery(int32_t /*drive*/, const uint8_t* /*bytes*/, int32_t count,

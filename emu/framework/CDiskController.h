@@ -32,6 +32,14 @@ public:
     // False for an index that names no drive of the list.
     virtual bool GetGeometry(int32_t drive, bool validate, uint64_t* cylinders, uint64_t* heads, uint64_t* sectors,
                              uint64_t* sectorSize);
+    // Whether GetGeometry would find a geometry for an image of `size` bytes
+    // in the drive, asked before the drive examines it (at mount); the image
+    // is not touched. False for an index that names no drive.
+    virtual bool FitsImageSize(int32_t drive, uint64_t size);
+    // Whether the slot's image fits a geometry of the drive that the slot
+    // feeds, looking for that drive among `root`'s devices: 1 yes, 0 no, -1
+    // when no controller's drive takes the slot.
+    static int32_t CheckSlotImage(CObjectContainer* root, CMediaSlot* slot);
     // A drive's timed seek has ended; the base does nothing.
     virtual void DriveNotify(int32_t drive, bool success);
     // A drive offers timed-read bytes; the base takes all of them.

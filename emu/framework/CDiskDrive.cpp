@@ -12,6 +12,11 @@ namespace emu {
 
 namespace {
 
+// A tag only has to differ from the last one: it wraps, whatever value a state loaded.
+int64_t NextTag(int64_t tag) {
+    return static_cast<int64_t>(static_cast<uint64_t>(tag) + 1);
+}
+
 const char kVersionName[] = "VER";
 const uint8_t kVersion = 0;
 const char kChunkName[] = "_DDRV";
@@ -318,7 +323,7 @@ bool CDiskDrive::StartSeek(uint64_t target) {
         return false;
     m_seekTarget = target;
     m_seekState = target < m_cylinder ? SeekState::SteppingDown : SeekState::SteppingUp;
-    ++m_seekTag;
+    m_seekTag = NextTag(m_seekTag);
     return m_bus->AddEvent(kSeekFrequency, OnSeekEvent, this, kSeekEventName, LowWord(m_seekTag), HighWord(m_seekTag),
                            false);
 }
@@ -336,7 +341,7 @@ bool CDiskDrive::OnSeekEvent(CObject* user, uint64_t* /*fireCount*/, uint32_t* d
     }
     if (drive->m_seekDone != nullptr) {
         drive->m_seekDone(drive->m_seekUser, drive, success);
-        ++drive->m_seekTag;
+        drive->m_seekTag = NextTag(drive->m_seekTag);
         drive->m_seekState = SeekState::Idle;
     } else {
         drive->m_seekState = success ? SeekState::Finished : SeekState::Failed;
@@ -349,7 +354,7 @@ bool CDiskDrive::StartRead(uint64_t count) {
         return false;
     m_readRequest = count;
     m_readDone = 0;
-    ++m_readTag;
+    m_readTag = NextTag(m_readTag);
     return m_bus->AddEvent(kReadFrequency, OnReadEvent, this, kReadEventName, LowWord(m_readTag), HighWord(m_readTag),
                            false);
 }
@@ -369,7 +374,7 @@ bool CDiskDrive::OnReadEvent(CObject* user, uint64_t* /*fireCount*/, uint32_t* d
             return false;
         if (drive->m_readDelivery(drive->m_readUser, drive, nullptr, 0, drive->m_readRequest, drive->m_readDone) != 0)
             return true;
-        ++drive->m_readTag;
+        drive->m_readTag = NextTag(drive->m_readTag);
         drive->m_readRequest = 0;
         return false;
     }
@@ -410,9 +415,9 @@ bool CDiskDrive::Start(int32_t* value) {
 }
 
 void CDiskDrive::Stop() {
-    ++m_seekTag;
+    m_seekTag = NextTag(m_seekTag);
     m_seekState = SeekState::Idle;
-    ++m_readTag;
+    m_readTag = NextTag(m_readTag);
     m_readRequest = 0;
     m_motor = false;
     if (m_loaded && m_dirty && CanWriteBack())

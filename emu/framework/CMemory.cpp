@@ -105,6 +105,12 @@ void CMemory::NotifyPage(int32_t page) {
         processor->NotifyValue(page);
 }
 
+namespace {
+
+const uint64_t kMaxLoadedLayoutBytes = uint64_t(64) << 20;
+
+} // namespace
+
 bool CMemory::Allocate(uint32_t size, uint32_t limit, uint32_t extra) {
     NotifyPage(-1);
     Release();
@@ -745,6 +751,10 @@ bool CMemory::LoadData(common::CStreamHolder& holder, common::CNarrowString* /*e
     if (size > 0xFFFFFFFFull || extra > 0xFFFFFFFFull || (limit != 0 && limit >= size))
         return false;
     if (size != m_mainSize || limit != m_addressLimit || extra != m_extraSize) {
+        // The layout is allocated before any data is read: a size far beyond
+        // any machine's memory is damage, not a layout to reserve.
+        if (size + extra > kMaxLoadedLayoutBytes)
+            return false;
         if (!Allocate(static_cast<uint32_t>(size), static_cast<uint32_t>(limit), static_cast<uint32_t>(extra)))
             return false;
         // A layout the map would round differently is not the saved one.

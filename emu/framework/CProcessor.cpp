@@ -16,6 +16,12 @@ const char kChunkName[] = "_CPU";
 const uint8_t kChunkVersion = 0;
 const int kEventRecordSize = 36;
 const int32_t kInt32Max = std::numeric_limits<int32_t>::max();
+// Bounds on what a state may hold. Between slices, where states are taken, the
+// slice values are 0 and a deferred instruction has paid less than its cost;
+// anything far beyond would stall the next slice or make the late events fire
+// for minutes to catch up.
+const int32_t kMaxLoadedSliceCycles = 1 << 20;
+const int32_t kMaxPaidCycles = 255;
 
 // floor(v + 0.5), saturated to the 64-bit range (NaN gives 0), so that a
 // ratio read from a damaged state cannot make a conversion undefined.
@@ -250,19 +256,38 @@ bool CProcessor::LoadData(common::CStreamHolder& holder, common::CNarrowString* 
     uint32_t count = 0;
     if (!holder.ReadInt64Field(frequency, CName("FREQ")))
         return false;
+    if (frequency < 0 || frequency > kInt32Max)
+        return false;
     m_frequency = static_cast<int32_t>(frequency);
-    if (!holder.ReadUInt64Field(m_cycles, CName("CYCL")) || !holder.ReadInt64Field(effectiveFrequency, CName("FFREQ")))
+    if (!holder.ReadUInt64Field(m_cycles, CName("CYCL")) ||
+        !holder.ReadInt64Field(effectiveFrequency, CName("FFREQ")) || effectiveFrequency < 0 ||
+        effectiveFrequency > kInt32Max)
         return false;
     m_effectiveFrequency = static_cast<int32_t>(effectiveFrequency);
     if (!holder.ReadUInt64Field(m_lastCycles, CName("LCYCL")) ||
         !holder.ReadUInt64Field(m_lastNominalCycles, CName("LSCYCL")) ||
         !holder.ReadBlobField(ratioBytes, sizeof(ratioBytes), CName("CFREQ")))
         return false;
-    m_ratio = common::LoadLittleDouble(ratioBytes);
-    if (!holder.ReadBoolField(m_iffreq, CName("IFFREQ")) || !holder.ReadInt32Field(m_sliceBudget, CName("MCYCL")) ||
-        !holder.ReadInt32Field(m_sliceLeft, CName("ECYCL")) || !holder.ReadInt32Field(m_waitCycles, CName("SCYCL")) ||
-        !holder.ReadInt32Field(m_paidCycles, CName("PCYCL")) || !holder.ReadUInt64Field(addressMask, CName("AMSK")))
+    const double ratio = common::LoadLittleDouble(ratioBytes);
+    // Periods are divided by the ratio.
+    if (!std::isfinite(ratio) || ratio <= 0)
         return false;
+    m_ratio = ratio;
+    int32_t budget = 0;
+    int32_t left = 0;
+    int32_t wait = 0;
+    int32_t paid = 0;
+    if (!holder.ReadBoolField(m_iffreq, CName("IFFREQ")) || !holder.ReadInt32Field(budget, CName("MCYCL")) ||
+        !holder.ReadInt32Field(left, CName("ECYCL")) || !holder.ReadInt32Field(wait, CName("SCYCL")) ||
+        !holder.ReadInt32Field(paid, CName("PCYCL")) || !holder.ReadUInt64Field(addressMask, CName("AMSK")))
+        return false;
+    if (budget < -kMaxLoadedSliceCycles || budget > kMaxLoadedSliceCycles || left < -kMaxLoadedSliceCycles ||
+        left > kMaxLoadedSliceCycles || wait < 0 || paid < 0 || paid > kMaxPaidCycles)
+        return false;
+    m_sliceBudget = budget;
+    m_sliceLeft = left;
+    m_waitCycles = wait;
+    m_paidCycles = paid;
     s_addressMask = static_cast<uint32_t>(addressMask);
     if (!holder.ReadBoolField(m_nmi, CName("NMI")) || !holder.ReadUInt32Field(m_crid, CName("CRID")) ||
         !holder.ReadBoolField(m_chwi, CName("CHWI")) || !holder.ReadBoolField(m_ahwi, CName("AHWI")) ||
@@ -312,10 +337,18 @@ bool CProcessor::LoadData(common::CStreamHolder& holder, common::CNarrowString* 
             const int64_t rounded = RoundToInt64(static_cast<double>(stored) / m_ratio);
             remaining = rounded > 0 ? static_cast<uint64_t>(rounded) : 0;
         }
+        // Due cycles compare on 32 bits: farther is not representable.
+        if (remaining > static_cast<uint64_t>(kInt32Max))
+            remaining = static_cast<uint64_t>(kInt32Max);
         e->m_due = now + remaining;
     }
-    return holder.ReadInt32Field(m_cyclesToEvent, CName("CBEVT")) &&
-           holder.ReadMarker(chunk, common::CStreamHolder::kChunkEnd, nullptr);
+    int32_t toEvent = 0;
+    if (!holder.ReadInt32Field(toEvent, CName("CBEVT")))
+        return false;
+    // Below zero an event is simply due; the run loop subtracts slices from
+    // the counter, which a value near the 32-bit minimum would overflow.
+    m_cyclesToEvent = toEvent < 0 ? 0 : toEvent;
+    return holder.ReadMarker(chunk, common::CStreamHolder::kChunkEnd, nullptr);
 }
 
 // --- Processor operations ----------------------------------------------------------------

@@ -233,7 +233,10 @@ bool CVideo::LoadData(common::CStreamHolder& holder, common::CNarrowString* erro
             return false;
         m_framesPerSecond = number;
     }
-    if (!holder.ReadInt32Field(number, Name("FSIZ")) || number < 0)
+    // The font's bytes follow: a size beyond them or beyond the font store's
+    // bound is no font this device saved, and must not be allocated.
+    if (!holder.ReadInt32Field(number, Name("FSIZ")) || number < 0 || number > holder.GetBytesLeft() ||
+        (m_fontMaxSize >= 0 && number > m_fontMaxSize))
         return false;
     if (number > 0) {
         if (GetFontSize() != number && !m_font.SetSize(number))

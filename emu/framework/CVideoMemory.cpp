@@ -118,6 +118,11 @@ bool CVideoMemory::LoadData(common::CStreamHolder& holder, common::CNarrowString
     // A negative size is no page this device could have saved.
     if (size < 0)
         return false;
+    // An own page's bytes follow in the state: a size beyond them is refused
+    // before anything is allocated. A borrowed page is bounded by its area.
+    const bool borrowed = m_memory != nullptr && m_memory->GetExtraArea() != nullptr;
+    if (!borrowed && size > holder.GetBytesLeft())
+        return false;
     if (size != m_pageSize && m_pageMemory != nullptr)
         ReleaseMemory();
     m_pageSize = size;

@@ -96,6 +96,11 @@ public:
     static constexpr uint32_t kRamSize = 0x10000;
     static constexpr uint32_t kRomImage = 0x10000;
     static constexpr uint32_t kRomMaxSize = 0x8000;
+    // A file far smaller than the model's ROM (24 KB for the Korvets, 8 KB for
+    // the Kontur) is no ROM image: without it the machine would run from the
+    // zeros behind it.
+    static constexpr uint32_t kRomMinSize = 0x4000;
+    static constexpr uint32_t kKonturRomMinSize = 0x2000;
     static constexpr uint32_t kMemorySize = kRamSize + kRomMaxSize;
 
     // System page and I/O page offsets.

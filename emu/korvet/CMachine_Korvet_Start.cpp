@@ -77,14 +77,14 @@ bool CMachine_Korvet::LoadRom() {
     int used = 0;
     switch (m_model) {
     case kModelKorvet11:
-        used = LoadFileToMemory(kRomImage, 0, kRomMaxSize, description, common::CPath(u"korvet11.rom"));
+        used = LoadFileToMemory(kRomImage, kRomMinSize, kRomMaxSize, description, common::CPath(u"korvet11.rom"));
         break;
     case kModelKorvet20:
-        used = LoadFileToMemory(kRomImage, 0, kRomMaxSize, description, common::CPath(u"korvet2.rom"),
+        used = LoadFileToMemory(kRomImage, kRomMinSize, kRomMaxSize, description, common::CPath(u"korvet2.rom"),
                                 common::CPath(u"korvet20.rom"));
         break;
     case kModelKontur20:
-        used = LoadFileToMemory(kRomImage, 0, kRomMaxSize, description, common::CPath(u"kontur.rom"),
+        used = LoadFileToMemory(kRomImage, kKonturRomMinSize, kRomMaxSize, description, common::CPath(u"kontur.rom"),
                                 common::CPath(u"kontur2.rom"), common::CPath(u"kontur20.rom"));
         break;
     default:

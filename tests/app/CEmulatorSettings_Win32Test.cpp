@@ -2,6 +2,8 @@
 // repairs made after loading and the one-load rule.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <cstdio>
 #include <string>
 
@@ -75,6 +77,18 @@ TEST(CEmulatorSettingsTest, FileStartsWithHeader) {
     EXPECT_EQ(std::fread(header, 1, 6, file), 6u);
     std::fclose(file);
     EXPECT_EQ(std::string(header, 6), "NUVINI");
+}
+
+// A file that cannot be replaced (a folder stands in its place) fails the save
+// and is left as it was.
+TEST(CEmulatorSettingsTest, ASaveThatCannotReplaceTheFileFails) {
+    CProgramFolder folder("settings-blocked");
+    const std::string blocked = folder.GetFolder() + "KorvetEmu.ini";
+    ASSERT_TRUE(CreateDirectoryA(blocked.c_str(), nullptr));
+    CEmulatorManager manager;
+    EXPECT_FALSE(CEmulatorSettings::Save(manager));
+    EXPECT_FALSE(apptest::FileExistsNarrow(blocked + ".tmp"));
+    RemoveDirectoryA(blocked.c_str());
 }
 
 // Values out of range and names no output has are repaired after loading.

@@ -90,6 +90,7 @@ TEST_F(LocaleTablesTest, TextsAreExact) {
         {109, u"Submodel/BIOS", u"Модель / БИОС"},
         {10000, u"All Files", u"Все файлы"},
         {10001, u"All Supported Files", u"Все поддерживаемые форматы"},
+        {10100, u"The settings could not be saved to these files:", u"Не удалось сохранить настройки в файлы:"},
     };
     for (const Case& c : cases) {
         CWideString eng, rus;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "FileSizeLimit.h"
 #include "PathTestFolder.h"
 #include "common/CFileStream.h"
 #include "common/CNarrowString.h"
@@ -250,8 +251,8 @@ TEST(CFileStream, ClosedStreamRefusesEverythingUntilOpenedAgain) {
     CFileStream stream;
     ASSERT_TRUE(stream.Open(P(base + "one.bin"), true));
     ASSERT_EQ(2, stream.Write("12", 2));
-    stream.Close();
-    stream.Close(); // harmless
+    EXPECT_TRUE(stream.Close());
+    EXPECT_TRUE(stream.Close()) << "harmless";
     char byte = 0;
     EXPECT_FALSE(stream.IsOpen());
     EXPECT_FALSE(stream.CanSeek());
@@ -267,3 +268,26 @@ TEST(CFileStream, ClosedStreamRefusesEverythingUntilOpenedAgain) {
     ASSERT_TRUE(stream.OpenExisting(common::CNarrowString((base + "one.bin").c_str()), false));
     EXPECT_EQ(2, stream.GetSize());
 }
+
+#ifndef _WIN32
+TEST(CFileStream, FlushAndCloseReportBytesThatCouldNotBeWritten) {
+    const std::string base = MakeTestFolderText();
+    const std::string payload(100, 'x');
+    for (const bool flushFirst : {true, false}) {
+        SCOPED_TRACE(flushFirst ? "flush" : "close");
+        CFileStream stream;
+        ASSERT_TRUE(stream.Open(P(base + "full.bin"), true));
+        // The bytes wait in the runtime's buffer: only the flush or close meets the full disk.
+        CFileSizeLimit full(10);
+        ASSERT_TRUE(full.IsSet());
+        ASSERT_EQ(100, stream.Write(payload.data(), 100));
+        if (flushFirst) {
+            EXPECT_FALSE(stream.Flush());
+            stream.Close();
+        } else {
+            EXPECT_FALSE(stream.Close());
+        }
+        EXPECT_FALSE(stream.IsOpen());
+    }
+}
+#endif

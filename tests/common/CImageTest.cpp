@@ -683,6 +683,12 @@ TEST(CImage, ReaderRefusesDamagedFiles) {
              Put32(b, 18, 0x7FFFFFFF);
              b[28] = 32;
          }},
+        {"row bytes x height overflows 64 bits",
+         [](std::vector<uint8_t>& b) {
+             Put32(b, 18, 0x7FFFFFFF);
+             Put32(b, 22, 0x7FFFFFFF);
+             b[28] = 32;
+         }},
     };
     for (const Case& c : cases) {
         std::vector<uint8_t> b = good;

@@ -105,6 +105,16 @@ TEST(ConsoleCommandsTest, FrameMessagesWhilePoweredOff) {
     EXPECT_FALSE(core.m_core.IsActive()) << "no command above powers the machine on";
 }
 
+TEST(ConsoleCommandsTest, LinesLongerThanATokenCanMeasureAreRefused) {
+    CConsoleCore core(new CConsoleMachine());
+    const std::string longest(0xFFFF, 'q');
+    EXPECT_EQ((Lines{"Unknown command: " + std::string(0xFFFF, 'Q')}), core.Run(longest.c_str()));
+    for (const std::string& line : {std::string(0x10000, 'q'), std::string((1 << 20) + 8, '7')}) {
+        EXPECT_EQ((Lines{"Error: Command line too long"}), core.Run(line.c_str())) << line.size();
+        EXPECT_EQ(0, core.m_core.GetPauseCount());
+    }
+}
+
 TEST(ConsoleCommandsTest, HelpPrintsItsTwentyFourLines) {
     CConsoleCore core(new CConsoleMachine());
     for (const char* line : {"help", "h", "HeLp", "help a b", "H 1,"}) {

@@ -103,6 +103,44 @@ TEST_F(EmulatorKorvetThreadTest, ARunningKorvetSavesAStateThatAFreshOneLoadsAndS
     EXPECT_TRUE(m_frames.WaitForMore(5)) << "the loaded machine runs on";
 }
 
+// Images of sizes that no disk format has are said so at mount and not kept;
+// a slightly short one is grown to the full format and mounted.
+TEST_F(EmulatorKorvetThreadTest, AnImageThatFitsNoDiskFormatIsRefusedAtMount) {
+    MakeCore();
+    struct CCase {
+        int64_t size;
+        const char* line;
+    };
+    const CCase cases[] = {
+        {1000, "Error: Image size fits no disk format of the drive!"},
+        {5 << 20, "Error: Image size fits no disk format of the drive!"},
+        {800000, "Done: File \"disk.img\" successfully mounted to drive fdd"},
+        {819200, "Done: File \"disk.img\" successfully mounted to drive fdd"},
+    };
+    const std::string path = m_location->Base() + "disk.img";
+    for (const CCase& c : cases) {
+        SCOPED_TRACE(c.size);
+        {
+            std::ofstream file(path, std::ios::binary | std::ios::trunc);
+            file.write(std::string(static_cast<size_t>(c.size), '\xE5').data(), c.size);
+        }
+        m_core->ExecuteConsoleCommand(common::CNarrowString(("mount fdd \"" + path + "\"").c_str()));
+        EXPECT_EQ(coretest::ConsoleLines(m_core->GetConsole()).back(), c.line);
+        emu::CMediaSlot* slot = m_core->GetDrive(0);
+        ASSERT_NE(nullptr, slot);
+        const bool usable = c.line[0] == 'D';
+        EXPECT_EQ(usable, slot->IsOpen());
+        if (usable) {
+            ASSERT_TRUE(m_core->Start(false, false));
+            ASSERT_TRUE(m_frames.WaitForMore(2));
+            EXPECT_TRUE(slot->IsMediaValid());
+            EXPECT_EQ(819200, slot->GetImageSize()) << "a short image grows to the full format";
+            m_core->Stop();
+        }
+        slot->Close();
+    }
+}
+
 TEST_F(EmulatorKorvetThreadTest, TheStatusTextNamesTheModelAndItsSpeed) {
     MakeCore();
     ASSERT_TRUE(m_core->Start(false, false));

@@ -6,7 +6,19 @@
 #include <iterator>
 #include <memory>
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#endif
+
+#include <chrono>
+#include <random>
+#include <thread>
+
 #include "CoreTestSupport.h"
+#include "FileSizeLimit.h"
 #include "common/CMemoryStream.h"
 #include "common/CPath.h"
 #include "emu/framework/CMediaSlot.h"
@@ -149,9 +161,84 @@ TEST_F(EmulatorStateThreadTest, ASaveThatCannotBeWrittenLeavesNoFile) {
     const std::string missing = m_location->Base() + "missing/";
     EXPECT_FALSE(m_core->SaveStateToFile(common::CPath(missing.c_str()), false));
     EXPECT_FALSE(Exists(missing + "coretest.sav"));
-    EXPECT_TRUE(HasLine(m_core->GetConsole(), "![ERROR] Error while saving state to file \"coretest.sav\""));
+    EXPECT_TRUE(HasLine(m_core->GetConsole(),
+                        "![ERROR] Error while saving state to file \"coretest.sav\" (the file cannot be created)"));
     EXPECT_TRUE(m_core->IsActive()) << "the emulation goes on";
 }
+
+#ifndef _WIN32
+TEST_F(EmulatorStateThreadTest, ASaveOntoAFullDiskKeepsTheOldStateAndSaysWhy) {
+    ASSERT_TRUE(m_core->Start(false, false));
+    ASSERT_TRUE(Save());
+    const Bytes old = ReadFile(StateFile());
+    ASSERT_GT(old.size(), 2u);
+    {
+        CFileSizeLimit full(old.size() / 2);
+        ASSERT_TRUE(full.IsSet());
+        EXPECT_FALSE(Save());
+    }
+    EXPECT_TRUE(ReadFile(StateFile()) == old) << "the old state is kept whole";
+    EXPECT_FALSE(Exists(StateFile() + ".tmp"));
+    EXPECT_TRUE(HasLine(m_core->GetConsole(), "![ERROR] Error while saving state to file \"coretest.sav\" (the file "
+                                              "cannot be written, the disk may be full)"));
+    EXPECT_TRUE(m_core->IsActive()) << "the emulation goes on";
+}
+
+// Whether the bytes are one whole state: its first and last records.
+bool IsWholeState(const Bytes& bytes) {
+    const std::string name = "NUVSTATE";
+    const auto head = std::search(bytes.begin(), bytes.end(), name.begin(), name.end());
+    return bytes.size() > 2 * name.size() && bytes[0] == 0xF0 && head == bytes.begin() + 5 &&
+           std::equal(name.begin(), name.end(), bytes.end() - static_cast<std::ptrdiff_t>(name.size())) &&
+           bytes[bytes.size() - name.size() - 5] == 0xFF;
+}
+
+// A process that saves its state over and over is killed at random moments;
+// each time the state file is one whole state, old or new.
+TEST(EmulatorStateStandaloneTest, ASaveKilledAtAnyMomentLeavesAWholeStateFile) {
+    machinetest::CProgramLocation location(false);
+    const std::string file = location.ProgramFolder() + "states/coretest.sav";
+    std::mt19937 random(12345);
+    for (int round = 0; round < 12; ++round) {
+        SCOPED_TRACE(round);
+        int ready[2];
+        ASSERT_EQ(0, pipe(ready));
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            close(ready[0]);
+            coretest::CTestManager manager;
+            emu::CEmulator core(&manager, new coretest::CCoreTestComputer(), nullptr, nullptr, nullptr);
+            core.SetSynchronization(false);
+            if (!core.StartThreadOrRun() || !core.Start(false, false) || !core.SaveStateToFile(common::CPath(), false))
+                _exit(1);
+            const char one = 1;
+            if (write(ready[1], &one, 1) != 1)
+                _exit(1);
+            for (;;)
+                core.SaveStateToFile(common::CPath(), false);
+        }
+        close(ready[1]);
+        char got = 0;
+        const bool started = read(ready[0], &got, 1) == 1;
+        close(ready[0]);
+        if (started)
+            std::this_thread::sleep_for(std::chrono::microseconds(random() % 20000));
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        ASSERT_TRUE(started);
+        EXPECT_TRUE(IsWholeState(ReadFile(file))) << ReadFile(file).size() << " bytes";
+    }
+    // The survivor loads.
+    coretest::CTestManager manager;
+    emu::CEmulator core(&manager, new coretest::CCoreTestComputer(), nullptr, nullptr, nullptr);
+    core.SetSynchronization(false);
+    ASSERT_TRUE(core.StartThreadOrRun());
+    EXPECT_TRUE(core.LoadStateFromFile(common::CPath(), false));
+    EXPECT_TRUE(HasLine(core.GetConsole(), "State loaded from file \"coretest.sav\""));
+    core.ShutdownThread();
+}
+#endif
 
 // A valid state with one change made to it.
 struct CDamage {

@@ -207,6 +207,27 @@ TEST(MachineSettings, FailedExportKeepsTheLastGoodFile) {
     EXPECT_EQ(good, ReadFile(ini));
 }
 
+// A file that cannot be replaced (a folder stands in its place) fails the
+// save and is named, whichever of the two it is; the other is still written.
+TEST(MachineSettings, AFileThatCannotBeWrittenFailsTheSaveAndIsNamed) {
+    for (const char* blocked : {"korvet.ini", "korvet.drv"}) {
+        SCOPED_TRACE(blocked);
+        CProgramLocation location(false);
+        CSettingsComputer machine;
+        ASSERT_TRUE(machine.computer.SaveSettings());
+        EXPECT_TRUE(machine.computer.GetUnsavedSettingsFile().IsEmpty());
+        const std::string folder = location.ProgramFolder() + "settings/";
+        std::filesystem::remove(folder + blocked);
+        std::filesystem::create_directories(folder + blocked);
+        EXPECT_FALSE(machine.computer.SaveSettings());
+        common::CNarrowString unsaved;
+        unsaved.AssignString(machine.computer.GetUnsavedSettingsFile());
+        EXPECT_EQ(folder + blocked, std::string(unsaved.GetNarrow()));
+        const char* other = blocked[7] == 'i' ? "korvet.drv" : "korvet.ini";
+        EXPECT_FALSE(ReadFile(folder + other).empty());
+    }
+}
+
 TEST(MachineSettings, ComputerWithoutModelNamesHasNoSettingsFile) {
     CProgramLocation location(false);
     emu::CComputer computer;

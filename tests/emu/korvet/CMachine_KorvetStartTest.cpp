@@ -71,16 +71,36 @@ TEST(KorvetStart, MissingRomFailsTheStart) {
     EXPECT_TRUE(Contains(lines, "![ERROR] No one of files found (Main ROM): ")) << lines.size();
 }
 
-TEST(KorvetStart, RomSizeLimit) {
-    for (size_t size : {size_t(0x8000), size_t(0x8001)}) {
-        CKorvetRig rig(CMachine_Korvet::kModelKorvet11);
-        rig.InstallFile("korvet11.rom", Bytes(size, 0x3C));
+TEST(KorvetStart, RomSizeLimits) {
+    struct CCase {
+        int model;
+        const char* file;
+        size_t size;
+        const char* error; // null: the start succeeds
+    };
+    const CCase cases[] = {
+        {CMachine_Korvet::kModelKorvet11, "korvet11.rom", 0x8000, nullptr},
+        {CMachine_Korvet::kModelKorvet11, "korvet11.rom", 0x8001,
+         "![ERROR] File \"korvet11.rom\" is too big to be loaded (>32768)!"},
+        {CMachine_Korvet::kModelKorvet11, "korvet11.rom", 0x4000, nullptr},
+        {CMachine_Korvet::kModelKorvet11, "korvet11.rom", 0x3FFF,
+         "![ERROR] File \"korvet11.rom\" is too small to be loaded (<16384)!"},
+        {CMachine_Korvet::kModelKorvet20, "korvet20.rom", 1000,
+         "![ERROR] File \"korvet20.rom\" is too small to be loaded (<16384)!"},
+        {CMachine_Korvet::kModelKontur20, "kontur.rom", 0x2000, nullptr},
+        {CMachine_Korvet::kModelKontur20, "kontur.rom", 0x1FFF,
+         "![ERROR] File \"kontur.rom\" is too small to be loaded (<8192)!"},
+    };
+    for (const CCase& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " " + std::to_string(c.size));
+        CKorvetRig rig(c.model);
+        rig.InstallFile(c.file, Bytes(c.size, 0x3C));
         ASSERT_TRUE(rig.Build());
-        EXPECT_EQ(rig.PowerOn(), size == 0x8000) << size;
-        if (size == 0x8000)
+        EXPECT_EQ(rig.PowerOn(), c.error == nullptr);
+        if (c.error == nullptr)
             EXPECT_EQ(rig.Read(0x0000), 0x3C);
         else
-            EXPECT_TRUE(Contains(rig.TakeLines(), "![ERROR] File \"korvet11.rom\" is too big to be loaded (>32768)!"));
+            EXPECT_TRUE(Contains(rig.TakeLines(), c.error));
     }
 }
 

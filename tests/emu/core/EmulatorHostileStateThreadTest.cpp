@@ -1,0 +1,166 @@
+// States with hostile values in their counts, cycle values and sizes, loaded
+// into a running Korvet 2.0: each is refused, or runs on with Break answering
+// at once and without the process growing by the size the state asked for.
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+#include "CoreTestSupport.h"
+#include "common/CPath.h"
+#include "emu/framework/MachineTestSupport.h"
+#include "emu/host/CSoundOutput.h"
+#include "emu/korvet/CMachine_Korvet.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace {
+
+typedef std::vector<uint8_t> Bytes;
+
+Bytes ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const std::string& path, const Bytes& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The process's resident bytes (0 where the host does not tell).
+int64_t ResidentBytes() {
+#ifndef _WIN32
+    std::ifstream statm("/proc/self/statm");
+    int64_t total = 0;
+    int64_t resident = 0;
+    statm >> total >> resident;
+    return resident * sysconf(_SC_PAGESIZE);
+#else
+    return 0;
+#endif
+}
+
+coretest::CCounter* g_frames = nullptr;
+bool CountFrame(uint32_t /*timeoutMs*/) {
+    if (g_frames != nullptr)
+        g_frames->Bump();
+    return true;
+}
+
+// One field of a state given another value: the `occurrence`-th field of that
+// name (0 the first), its value replaced by the low `width` bytes of `value`
+// (for a blob, its first bytes).
+struct CHostileField {
+    const char* name;
+    int occurrence;
+    int width;
+    uint64_t value;
+    bool blob = false;
+};
+
+// Every field of the name when occurrence is -1. False when none is found.
+bool SetField(Bytes& bytes, const CHostileField& field) {
+    const size_t length = std::strlen(field.name);
+    Bytes record{0xF8, 0x81, static_cast<uint8_t>(0x81 ^ length), static_cast<uint8_t>(length), 0x00};
+    record.insert(record.end(), field.name, field.name + length);
+    int seen = 0;
+    bool found = false;
+    for (auto at = bytes.begin();; ++at) {
+        at = std::search(at, bytes.end(), record.begin(), record.end());
+        if (at == bytes.end())
+            return found;
+        if (field.occurrence < 0 || seen++ == field.occurrence) {
+            auto value = at + static_cast<std::ptrdiff_t>(record.size()) + (field.blob ? 5 : 1);
+            for (int i = 0; i < field.width; ++i)
+                value[i] = static_cast<uint8_t>(field.value >> (8 * i));
+            found = true;
+            if (field.occurrence >= 0)
+                return true;
+        }
+    }
+}
+
+class EmulatorHostileStateThreadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_location = std::make_unique<machinetest::CProgramLocation>(false);
+        const Bytes rom = ReadFile(std::string(KORVET_SHARED_DATA) + "/roms/korvet20.rom");
+        ASSERT_FALSE(rom.empty());
+        WriteFile(m_location->ProgramFolder() + "korvet20.rom", rom);
+        g_frames = &m_frames;
+        m_core = new emu::CEmulator(&m_manager, emu::CMachine_Korvet::CreateModel(emu::CMachine_Korvet::kModelKorvet20),
+                                    nullptr, new emu::CSoundOutput(), nullptr);
+        m_core->SetSynchronization(false);
+        m_core->SetWaitCallback(&CountFrame);
+        ASSERT_TRUE(m_core->StartThreadOrRun());
+    }
+    void TearDown() override {
+        m_core->ShutdownThread();
+        delete m_core;
+        g_frames = nullptr;
+        m_location.reset();
+    }
+    std::string StateFile() const { return m_location->ProgramFolder() + "states/korvet20.sav"; }
+
+    std::unique_ptr<machinetest::CProgramLocation> m_location;
+    coretest::CTestManager m_manager;
+    coretest::CCounter m_frames;
+    emu::CEmulator* m_core = nullptr;
+};
+
+TEST_F(EmulatorHostileStateThreadTest, HostileValuesNeitherStallBreakNorTakeMemory) {
+    ASSERT_TRUE(m_core->Start(false, false));
+    ASSERT_TRUE(m_frames.WaitForMore(10));
+    m_core->Break(false);
+    ASSERT_TRUE(m_core->SaveStateToFile(common::CPath(), false));
+    const Bytes valid = ReadFile(StateFile());
+    const uint64_t kInt32Max = 0x7FFFFFFF;
+    const uint64_t kInt32Min = 0x80000000;
+    const CHostileField fields[] = {
+        {"PC", 0, 4, 536870911},                   // the run loop's slice budget
+        {"PCR", 0, 4, 536870911},                  // what the slice defers
+        {"CPF", 0, 8, 0x41bfffffff000000, true},   // cycles per frame: 536870911.0
+        {"CFREQ", 0, 8, 0x7ff8000000000000, true}, // the clock ratio: not a number
+        {"MCYCL", 0, 4, kInt32Max},
+        {"ECYCL", 0, 4, kInt32Min},
+        {"SCYCL", 0, 4, kInt32Max},
+        {"PCYCL", 0, 4, kInt32Max},
+        {"CBEVT", 0, 4, kInt32Min},
+        {"CBEVT", 0, 4, kInt32Max},
+        {"FREQ", 0, 8, 0x7FFFFFFFFFFFFFFF},
+        {"FSIZ", -1, 4, kInt32Max},
+        {"MSZ", -1, 4, kInt32Max},
+        {"MSZ", -1, 8, 0xFFFFFFFF},
+        {"RDTG", -1, 8, 0x7FFFFFFFFFFFFFFF},
+        {"SKTG", -1, 8, 0x7FFFFFFFFFFFFFFF},
+    };
+    for (const CHostileField& field : fields) {
+        SCOPED_TRACE(std::string(field.name) + " = " + std::to_string(field.value));
+        Bytes hostile = valid;
+        ASSERT_TRUE(SetField(hostile, field));
+        WriteFile(StateFile(), hostile);
+        if (!m_core->IsActive()) {
+            ASSERT_TRUE(m_core->Start(false, false));
+        }
+        const int64_t before = ResidentBytes();
+        if (m_core->LoadStateFromFile(common::CPath(), false)) {
+            m_core->Resume();
+            m_frames.WaitForMore(3, 2000);
+            const auto asked = std::chrono::steady_clock::now();
+            m_core->Break(false);
+            const auto waited = std::chrono::steady_clock::now() - asked;
+            EXPECT_TRUE(m_core->IsInBreak());
+            EXPECT_LT(waited, std::chrono::seconds(2)) << "Break waited for a stalled slice";
+            // Powering off runs every device's stop on the loaded values.
+            m_core->Stop();
+        }
+        EXPECT_LT(ResidentBytes() - before, int64_t(100) << 20);
+        EXPECT_FALSE(m_core->IsInBreak() && !m_core->IsActive());
+    }
+}
+
+} // namespace
