@@ -16,6 +16,7 @@
 #include "gui/CCursor.h"
 #include "gui/CPainter.h"
 #include "gui/Units.h"
+#include "gui/windows/CMessageBox.h"
 
 namespace emu {
 
@@ -125,9 +126,9 @@ void CMainWindow::ReportUnsavedSettings(const common::CPath& extra) {
     }
     common::CWideString caption;
     caption.AssignString(m_manager.GetTitle());
-    // A notice with one button: the toolkit's message box only asks yes or no.
-    MessageBoxW(GetWindowHandle(), reinterpret_cast<const wchar_t*>(text.GetWide()),
-                reinterpret_cast<const wchar_t*>(caption.GetWide()), MB_OK | MB_ICONWARNING);
+    gui::Windows::CMessageBox box;
+    box.SetKind(gui::CMessageBoxInterface::kKindWarning);
+    box.Show(this, text, caption);
 }
 
 void CMainWindow::SetVisible(bool visible) {
