@@ -341,10 +341,13 @@ void CEmulator::ForwardMachineCallInBreak(void* context, common::CStringList* li
     CEmulator* core = static_cast<CEmulator*>(context);
     if (core == nullptr || lines == nullptr || !core->m_active || !core->m_inRunLoop || !core->m_inBreak)
         return;
-    // The machine's event dispatch carries 32-bit values only, which cannot
-    // hold the list and image addresses; no device of these machines fills a
-    // popup, so the popup stays empty.
+    // A break asked on the emulation thread is set before the loop reaches
+    // its safe point; the devices are read only once it stands there.
+    if (!core->m_parked || core->m_machine == nullptr)
+        return;
+    // No device of these machines supplies a picture: the image stays null.
     (void)image;
+    core->m_machine->DispatchEvent(CDevice::kEventPopupLines, 0, reinterpret_cast<uintptr_t>(lines));
 }
 
 } // namespace emu
