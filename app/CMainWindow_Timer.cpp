@@ -106,13 +106,13 @@ void CMainWindow::SyncWithCore(bool force) {
         if (!m_computer->IsStatusChanged())
             return;
         m_computer->SetStatusChanged(false);
-        refreshDrives = m_computer->IsStateLoaded();
-        m_computer->SetStateLoaded(false);
+        refreshDrives = m_computer->IsDrivesChanged();
+        m_computer->SetDrivesChanged(false);
     }
     if (m_mouseMode && !m_computer->IsActive())
         ReleaseMouse(true);
     if (refreshDrives)
-        BlinkDriveActivity(true);
+        RefreshDriveRow();
     if (GetMenuBar() != nullptr)
         GetMenuBar()->UpdateAll();
 }

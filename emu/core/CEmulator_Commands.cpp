@@ -495,6 +495,8 @@ void CEmulator::CommandMount(CCommandLine& command) {
     }
     if (!slot->GetLatch())
         slot->SetLatch(true);
+    m_drivesChanged = true;
+    m_statusChanged = true;
     common::CNarrowString fileName;
     fileName.AssignString(common::CPath::GetFileName(path));
     common::CNarrowString done;

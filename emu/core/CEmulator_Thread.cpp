@@ -110,8 +110,10 @@ void CEmulator::WaitIdle() {
 // --- The pause handshake -------------------------------------------------------------
 
 void CEmulator::PauseAndWait() {
-    m_attention = true;
+    // The request before the doorbell: a loop that answers the doorbell
+    // between the two would otherwise find no request and run on, deaf.
     m_pauseCount.fetch_add(1);
+    m_attention = true;
     if (!m_inRunLoop)
         return;
     // A loop that leaves instead of parking (it powered off) ends the wait too.
@@ -182,8 +184,9 @@ void CEmulator::Break(bool deepPause) {
             m_thread.RequestPause();
         return;
     }
-    m_attention = true;
+    // The request before the doorbell, as in PauseAndWait.
     m_inBreak = true;
+    m_attention = true;
     m_thread.Resume();
     while (m_inRunLoop && !m_parked)
         common::SleepMs(1);
@@ -335,6 +338,20 @@ uint32_t CEmulator::BreakRequestCallback(void* context, bool* breakFlag, bool* r
     }
     core->m_showInstructionLine = true;
     return 1;
+}
+
+CEmulator::CSafePoint::CSafePoint(CEmulator* core) : m_core(core) {
+    if (m_core == nullptr)
+        return;
+    m_core->m_coreLock.Enter();
+    m_core->PauseAndWait();
+}
+
+CEmulator::CSafePoint::~CSafePoint() {
+    if (m_core == nullptr)
+        return;
+    m_core->ReleasePause();
+    m_core->m_coreLock.Leave();
 }
 
 void CEmulator::ForwardMachineCallInBreak(void* context, common::CStringList* lines, common::CImage** image) {
