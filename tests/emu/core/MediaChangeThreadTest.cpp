@@ -184,6 +184,7 @@ TEST(MediaChangeThreadTest, DiskChangesAtTheSafePointReachTheGuestWholeOrNotAtAl
     for (int change = 0; change < 240; ++change) {
         {
             emu::CEmulator::CSafePoint hold(&core);
+            // Load, latch off, latch on, load, latch off, unload.
             switch (change % 6) {
             case 0:
             case 3:
@@ -191,17 +192,13 @@ TEST(MediaChangeThreadTest, DiskChangesAtTheSafePointReachTheGuestWholeOrNotAtAl
                 slot->Open(common::CPath((nextIsB ? imageB : imageA).c_str()), 0, 0);
                 nextIsB = !nextIsB;
                 break;
-            case 1:
-            case 4:
-                slot->SetLatch(!slot->GetLatch());
-                break;
-            case 2:
-                slot->SetLatch(!slot->GetLatch());
-                break;
             case 5:
                 slot->Close();
                 if (slot->GetLatch())
                     slot->SetLatch(false);
+                break;
+            default:
+                slot->SetLatch(!slot->GetLatch());
                 break;
             }
         }
