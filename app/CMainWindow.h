@@ -133,6 +133,9 @@ public:
     // Sets a drive's picture to the icon of its slot's state and, when asked,
     // its tooltip to the image path.
     void RefreshDrivePicture(int32_t drive, bool withTooltip);
+    // Every drive's picture and tooltip from its slot (after the core changed
+    // the drives: a state load, the console's MOUNT).
+    void RefreshDriveRow();
     // Advances the drive lamps (every drive's picture state when fullRefresh).
     void BlinkDriveActivity(bool fullRefresh);
 
@@ -176,7 +179,8 @@ private:
     void HandWindowToSound(CSoundOutput* output);
     // Mounts a chosen image into a drive (the file dialog's part of Load From File).
     bool LoadImageIntoDrive(int32_t drive, CMediaSlot* slot);
-    static void ToggleLatch(CMediaSlot* slot);
+    // Flips the drive's latch with the emulation held at its safe point.
+    void ToggleLatch(CMediaSlot* slot);
 
     common::CNarrowString m_title;
     gui::Windows::CPanel* m_toolbar = nullptr; // toolbar widgets: owned by the widget tree
@@ -191,7 +195,7 @@ private:
     bool m_mouseMode = false;
     bool m_cursorChanged = false;
     CEmulatorManager m_manager;
-    CEmulator* m_computer = nullptr; // created and deleted through the manager
+    CEmulator* m_computer = nullptr;   // created and deleted through the manager
     std::vector<int32_t> m_lampPhases; // per drive number
     // Per drive number, and the current group's label: owned by the drive-row area.
     std::vector<gui::Windows::CPicture*> m_drivePictures;

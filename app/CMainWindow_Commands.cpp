@@ -157,8 +157,10 @@ bool CMainWindow::OnMenuSynchronization(gui::CMenuItem* item, int32_t, int32_t m
     }
     if (mode != kExecute || computer == nullptr)
         return false;
-    // The core's one flag is both the user's setting and what the loop follows.
-    computer->SetSynchronization(!computer->IsSynchronized());
+    // The setting and the pace of a running loop change together.
+    const bool on = !computer->IsSynchronized();
+    computer->SetSynchronization(on);
+    computer->SetPacing(on);
     item->UpdateState(-1);
     return true;
 }
@@ -174,9 +176,14 @@ bool CMainWindow::OnMenuFastInit(gui::CMenuItem* item, int32_t, int32_t mode, ui
     }
     if (mode != kExecute)
         return false;
-    main->m_manager.EmuFastInit = !main->m_manager.EmuFastInit;
-    if (computer != nullptr)
-        computer->SetFastInit(main->m_manager.EmuFastInit);
+    const bool wasOn = main->m_manager.EmuFastInit;
+    main->m_manager.EmuFastInit = !wasOn;
+    if (computer != nullptr) {
+        computer->SetFastInit(!wasOn);
+        // Turned off during an unpaced start: real time from now on.
+        if (wasOn && computer->IsSynchronized())
+            computer->SetPacing(true);
+    }
     item->UpdateState(-1);
     return true;
 }
@@ -520,7 +527,7 @@ bool CMainWindow::OnMenuLoadState(gui::CMenuItem* item, int32_t, int32_t mode, u
             main->HandWindowToSound(computer->GetSoundOutput());
         computer->LoadStateFromFile(MakeEmptyPath(), false);
         loaded = true;
-        main->BlinkDriveActivity(true);
+        main->RefreshDriveRow();
     }
     if (brokeHere && computer->IsActive() && computer->IsInBreak())
         computer->Resume();

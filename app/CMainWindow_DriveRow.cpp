@@ -191,7 +191,7 @@ bool CMainWindow::OnDriveIconMouse(gui::CWidgetInterface* widget, int32_t, int32
         return true;
     }
     if (event == gui::CWidgetInterface::kMouseRightDown) {
-        ToggleLatch(slot);
+        main->ToggleLatch(slot);
         main->BlinkDriveActivity(true);
         main->SyncWithCore(true);
         return true;

@@ -181,6 +181,11 @@ void CMainWindow::BlinkDriveActivity(bool fullRefresh) {
     }
 }
 
+void CMainWindow::RefreshDriveRow() {
+    for (size_t n = 0; n < m_drivePictures.size(); ++n)
+        RefreshDrivePicture(static_cast<int32_t>(n), true);
+}
+
 bool CMainWindow::LoadImageIntoDrive(int32_t, CMediaSlot* slot) {
     gui::Windows::COpenFileDialog dialog;
     common::CPath start;
@@ -211,6 +216,9 @@ bool CMainWindow::LoadImageIntoDrive(int32_t, CMediaSlot* slot) {
     const common::CPath path = dialog.GetFileName();
     if (path.IsEmpty() || !common::FileExists(path))
         return false;
+    // The old image's stream and the drive's sector buffer go while the
+    // emulation stands at its safe point, never under a running access.
+    CEmulator::CSafePoint hold(m_computer);
     slot->Close();
     slot->Open(path, 0, 0);
     return true;
@@ -219,6 +227,7 @@ bool CMainWindow::LoadImageIntoDrive(int32_t, CMediaSlot* slot) {
 void CMainWindow::ToggleLatch(CMediaSlot* slot) {
     if (slot == nullptr)
         return;
+    CEmulator::CSafePoint hold(m_computer);
     // The slot brackets the change with its two notices itself.
     slot->SetLatch(!slot->GetLatch());
 }
@@ -252,9 +261,12 @@ bool CMainWindow::OnMenuDriveUnload(gui::CMenuItem* item, int32_t, int32_t mode,
         return false;
     CMainMenu::ApplyState(item, false, false);
     if (slot != nullptr) {
-        slot->Close();
-        if (slot->GetLatch())
-            ToggleLatch(slot);
+        {
+            CEmulator::CSafePoint hold(main->m_computer);
+            slot->Close();
+            if (slot->GetLatch())
+                slot->SetLatch(false);
+        }
         main->RefreshDrivePicture(item->DataValue(), true);
     }
     item->UpdateAll();
@@ -271,7 +283,7 @@ bool CMainWindow::OnMenuDriveLatch(gui::CMenuItem* item, int32_t, int32_t mode, 
     if (mode != kExecute || main == nullptr || main->m_computer == nullptr)
         return false;
     CMainMenu::ApplyState(item, false, slot != nullptr && slot->GetLatch());
-    ToggleLatch(slot);
+    main->ToggleLatch(slot);
     main->RefreshDrivePicture(item->DataValue(), false);
     item->UpdateAll();
     return true;

@@ -112,14 +112,14 @@ void CMainWindow::SyncWithCore(bool force) {
         if (!m_computer->IsStatusChanged())
             return;
         m_computer->SetStatusChanged(false);
-        refreshDrives = m_computer->IsStateLoaded();
-        m_computer->SetStateLoaded(false);
+        refreshDrives = m_computer->IsDrivesChanged();
+        m_computer->SetDrivesChanged(false);
     }
     if (m_mouseMode && !m_computer->IsActive())
         ReleaseMouse(true);
     TellSoundFailure(m_computer->TakeSoundFailure());
     if (refreshDrives)
-        BlinkDriveActivity(true);
+        RefreshDriveRow();
     if (GetMenuBar() != nullptr)
         GetMenuBar()->UpdateAll();
 }

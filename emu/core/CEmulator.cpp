@@ -72,6 +72,7 @@ CEmulator::CEmulator(CEmulatorManagerInterface* manager, CComputer* machine, CRe
     }
     RefreshOptionMenus();
     m_stateLoaded = false;
+    m_drivesChanged = false;
     m_statusChanged = false;
     EmulatorCount().fetch_add(1);
 }

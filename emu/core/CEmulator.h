@@ -303,6 +303,10 @@ public:
     // Set after every state load; the front end clears it.
     bool IsStateLoaded() const { return m_stateLoaded; }
     void SetStateLoaded(bool loaded) { m_stateLoaded = loaded; }
+    // Set when the core itself changed what the drives hold (a state load, the
+    // console's MOUNT), together with the status flag; the front end clears it.
+    bool IsDrivesChanged() const { return m_drivesChanged; }
+    void SetDrivesChanged(bool changed) { m_drivesChanged = changed; }
     const common::CNarrowString& GetErrorText() const { return m_errorText; }
     // The machine settings file that a save (at the thread's end or when the
     // machine was replaced) could not write: true once, with its path.
@@ -313,7 +317,11 @@ public:
     void SetFastInit(bool on) { m_fastInit = on; }
     bool IsSynchronized() const { return m_synchronization; }
     void SetSynchronization(bool on) { m_synchronization = on; }
+    // The effective synchronization the run loop follows (it notices a change
+    // at its next slice end); the two settings above only pick its value at
+    // power-on.
     bool IsPacing() const { return m_pacing; }
+    void SetPacing(bool on) { m_pacing = on; }
     int32_t GetSyncRate() const { return m_syncRate; }
     void SetWaitCallback(WaitCallback callback) { m_waitCallback = callback; }
     void SetOutputWindow(CRenderer::WindowHandle window) { m_outputWindow = window; }
@@ -323,6 +331,21 @@ public:
     uint32_t GetInputWriteIndex() const { return m_inputWriteIndex; }
     // Live emulated computers of the process.
     static int32_t GetEmulatorCount();
+
+    // Holds the emulation thread at its safe point for the holder's life:
+    // coreLock taken, the pause raised and the loop parked (at once while the
+    // machine is off or already parked). A drive's medium or latch changed
+    // meanwhile never meets a half-done instruction or device access.
+    class CSafePoint {
+    public:
+        explicit CSafePoint(CEmulator* core);
+        ~CSafePoint();
+        CSafePoint(const CSafePoint&) = delete;
+        CSafePoint& operator=(const CSafePoint&) = delete;
+
+    private:
+        CEmulator* m_core; // not owned; may be null
+    };
 
 private:
     // --- Emulation thread ---------------------------------------------------------
@@ -442,6 +465,7 @@ private:
     std::atomic<bool> m_parked;
     std::atomic<bool> m_statusChanged;
     std::atomic<bool> m_stateLoaded;
+    std::atomic<bool> m_drivesChanged{false};
     std::atomic<bool> m_attention;
     std::atomic<common::CStreamHolder*> m_stateWriter; // the poster's; not owned
     std::atomic<common::CStreamHolder*> m_stateReader; // the poster's; not owned
@@ -467,7 +491,7 @@ private:
 
     std::atomic<bool> m_consoleShown;
     std::atomic<WaitCallback> m_waitCallback; // the front end may install it while the loop runs
-    CRenderer::WindowHandle m_outputWindow; // the front end's window; null for none
+    CRenderer::WindowHandle m_outputWindow;   // the front end's window; null for none
 
     // The run loop's own state (emulation thread).
     CRunLoopTiming m_timing;

@@ -30,8 +30,6 @@ namespace {
 
 enum : int32_t { kKindSpaces = 2, kKindPunctuation = 5, kKindNumber = 7, kKindQuoted = 8, kKindWord = 9 };
 
-// The processor device event that asks for the processor's state lines.
-constexpr uint32_t kEventDumpState = 0;
 // Column widths beyond this are a disassembler's fault; they are cut.
 constexpr int32_t kMaxColumnWidth = 256;
 
@@ -324,10 +322,14 @@ void CEmulator::CommandCpu(CCommandLine& command) {
         return;
     }
     CProcessor* processor = m_machine != nullptr ? m_machine->GetProcessor(0) : nullptr;
-    // The device event carries no list through the machine's 32-bit event
-    // words; a processor that takes it has nothing to print here.
-    if (processor == nullptr || !processor->HandleEvent(kEventDumpState, 0, 0))
+    common::CStringList lines;
+    if (processor == nullptr ||
+        !processor->HandleEvent(CDevice::kEventDumpState, 0, reinterpret_cast<uintptr_t>(&lines))) {
         PrintLine("[ERROR] Cannot dump CPU state");
+        return;
+    }
+    for (int32_t i = 0; i < lines.GetCount(); ++i)
+        m_console.AppendLine(*lines.GetAt(i), true);
 }
 
 void CEmulator::CommandStep(CCommandLine& command) {
@@ -511,6 +513,8 @@ void CEmulator::CommandMount(CCommandLine& command) {
     }
     if (!slot->GetLatch())
         slot->SetLatch(true);
+    m_drivesChanged = true;
+    m_statusChanged = true;
     common::CNarrowString fileName;
     fileName.AssignString(common::CPath::GetFileName(path));
     common::CNarrowString done;

@@ -233,6 +233,7 @@ bool CEmulator::LoadStateFromFile(const common::CPath& folder, bool lockHeld) {
         EndStateHandshake();
     }
     m_stateLoaded = true;
+    m_drivesChanged = true;
     m_statusChanged = true;
     return done;
 }

@@ -112,8 +112,10 @@ void CEmulator::WaitIdle() {
 // --- The pause handshake -------------------------------------------------------------
 
 void CEmulator::PauseAndWait() {
-    m_attention = true;
+    // The request before the doorbell: a loop that answers the doorbell
+    // between the two would otherwise find no request and run on, deaf.
     m_pauseCount.fetch_add(1);
+    m_attention = true;
     if (!m_inRunLoop)
         return;
     // A loop that leaves instead of parking (it powered off) ends the wait too.
@@ -184,8 +186,9 @@ void CEmulator::Break(bool deepPause) {
             m_thread.RequestPause();
         return;
     }
-    m_attention = true;
+    // The request before the doorbell, as in PauseAndWait.
     m_inBreak = true;
+    m_attention = true;
     m_thread.Resume();
     while (m_inRunLoop && !m_parked)
         common::SleepMs(1);
@@ -339,14 +342,31 @@ uint32_t CEmulator::BreakRequestCallback(void* context, bool* breakFlag, bool* r
     return 1;
 }
 
+CEmulator::CSafePoint::CSafePoint(CEmulator* core) : m_core(core) {
+    if (m_core == nullptr)
+        return;
+    m_core->m_coreLock.Enter();
+    m_core->PauseAndWait();
+}
+
+CEmulator::CSafePoint::~CSafePoint() {
+    if (m_core == nullptr)
+        return;
+    m_core->ReleasePause();
+    m_core->m_coreLock.Leave();
+}
+
 void CEmulator::ForwardMachineCallInBreak(void* context, common::CStringList* lines, common::CImage** image) {
     CEmulator* core = static_cast<CEmulator*>(context);
     if (core == nullptr || lines == nullptr || !core->m_active || !core->m_inRunLoop || !core->m_inBreak)
         return;
-    // The machine's event dispatch carries 32-bit values only, which cannot
-    // hold the list and image addresses; no device of these machines fills a
-    // popup, so the popup stays empty.
+    // A break asked on the emulation thread is set before the loop reaches
+    // its safe point; the devices are read only once it stands there.
+    if (!core->m_parked || core->m_machine == nullptr)
+        return;
+    // No device of these machines supplies a picture: the image stays null.
     (void)image;
+    core->m_machine->DispatchEvent(CDevice::kEventPopupLines, 0, reinterpret_cast<uintptr_t>(lines));
 }
 
 } // namespace emu

@@ -131,7 +131,7 @@ bool CDevice::IsSelector() const {
     return false;
 }
 
-bool CDevice::HandleEvent(uint32_t /*event*/, uint8_t /*flag*/, uint32_t /*argument*/) {
+bool CDevice::HandleEvent(uint32_t /*event*/, uint8_t /*flag*/, uintptr_t /*argument*/) {
     return false;
 }
 

@@ -96,8 +96,14 @@ public:
     virtual uint32_t HandleRequest(uintptr_t request, uintptr_t a, uintptr_t b, uintptr_t c, uintptr_t d, uintptr_t e,
                                    uintptr_t f, uintptr_t g);
     virtual bool IsSelector() const;
+    // Device events. The argument is pointer-sized so that it can carry a
+    // common::CStringList*: kEventDumpState asks for the state lines that the
+    // debugger's CPU command prints, kEventPopupLines for the lines of the
+    // debugger's break popup (a "~" line heads each box).
+    static constexpr uint32_t kEventDumpState = 0;
+    static constexpr uint32_t kEventPopupLines = 1;
     // Takes no event; false.
-    virtual bool HandleEvent(uint32_t event, uint8_t flag, uint32_t argument);
+    virtual bool HandleEvent(uint32_t event, uint8_t flag, uintptr_t argument);
 
     // Stores the machine's services (note the order: drives before mouse) and
     // gives the machine to the parameter list.

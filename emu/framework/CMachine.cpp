@@ -235,7 +235,7 @@ bool CMachine::QueryTrue(common::CNarrowString* /*errorText*/) {
     return true;
 }
 
-bool CMachine::HandleEvent(uint32_t event, uint8_t flag, uint32_t argument) {
+bool CMachine::HandleEvent(uint32_t event, uint8_t flag, uintptr_t argument) {
     return DispatchEvent(event, flag, argument);
 }
 
@@ -293,7 +293,7 @@ bool CMachine::Build() {
     return true;
 }
 
-bool CMachine::DispatchEvent(uint32_t event, uint8_t flag, uint32_t argument) {
+bool CMachine::DispatchEvent(uint32_t event, uint8_t flag, uintptr_t argument) {
     bool taken = false;
     for (CObject* child : m_children) {
         if (child == nullptr || !child->IsEnabled() || !child->IsDevice())

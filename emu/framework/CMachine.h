@@ -86,7 +86,7 @@ public:
     bool AddChild(CObject* child, const char* name, const char* shortName) override;
     void DeleteChildren() override;
     bool QueryTrue(common::CNarrowString* errorText) override;
-    bool HandleEvent(uint32_t event, uint8_t flag, uint32_t argument) override;
+    bool HandleEvent(uint32_t event, uint8_t flag, uintptr_t argument) override;
 
     // Adds a top-level device (a processor also joins the processor list).
     virtual bool AddDevice(CObject* device, const char* name, const char* shortName);
@@ -99,7 +99,7 @@ public:
     virtual bool Build();
     // Offers the event to every enabled top-level device, all of them even after
     // one took it; true when any did.
-    virtual bool DispatchEvent(uint32_t event, uint8_t flag, uint32_t argument);
+    virtual bool DispatchEvent(uint32_t event, uint8_t flag, uintptr_t argument);
 
     // --- Processors ------------------------------------------------------------
     int32_t GetProcessorCount() const { return static_cast<int32_t>(m_processors.size()); }

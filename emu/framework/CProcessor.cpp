@@ -505,6 +505,12 @@ bool CProcessor::FormatRegisters(common::CStringList* /*list*/, bool /*perRegist
     return false;
 }
 
+bool CProcessor::HandleEvent(uint32_t event, uint8_t flag, uintptr_t argument) {
+    if ((event == kEventDumpState || event == kEventPopupLines) && argument != 0)
+        return FormatRegisters(reinterpret_cast<common::CStringList*>(argument), event == kEventPopupLines);
+    return CDevice::HandleEvent(event, flag, argument);
+}
+
 void CProcessor::GetTwoValues(uint32_t* a, uint32_t* b) {
     if (a != nullptr)
         *a = 0;

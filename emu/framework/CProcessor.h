@@ -119,6 +119,9 @@ public:
     bool UsesBaseFrequency() override;
     int32_t Disassemble(common::CString* const* columns, uint32_t* kind, uint32_t* widths) override;
     bool FormatRegisters(common::CStringList* list, bool perRegister) override;
+    // The two register views: the dump lines for kEventDumpState, the
+    // per-register column for kEventPopupLines (argument: the list).
+    bool HandleEvent(uint32_t event, uint8_t flag, uintptr_t argument) override;
     void GetTwoValues(uint32_t* a, uint32_t* b) override;
     // While the bus's registering flag is set (machine start) the callback is
     // also registered under the name, and the answer is the registry's.

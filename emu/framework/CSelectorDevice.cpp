@@ -93,7 +93,7 @@ bool CSelectorDevice::IsSelector() const {
     return true;
 }
 
-bool CSelectorDevice::HandleEvent(uint32_t event, uint8_t flag, uint32_t argument) {
+bool CSelectorDevice::HandleEvent(uint32_t event, uint8_t flag, uintptr_t argument) {
     bool handled = false;
     for (CObject* child : m_children) {
         if (child == nullptr || !child->IsDevice() || !child->IsEnabled())

@@ -26,7 +26,7 @@ public:
     bool QueryTrue(common::CNarrowString* errorText) override;
     bool IsSelector() const override;
     // Every enabled child device is asked; true when any took the event.
-    bool HandleEvent(uint32_t event, uint8_t flag, uint32_t argument) override;
+    bool HandleEvent(uint32_t event, uint8_t flag, uintptr_t argument) override;
 
     // Enables the child at the selected index and disables every other one;
     // false (all disabled) when the index is outside the list.

@@ -13,8 +13,10 @@
 #include "app/CMainMenu.h"
 #include "app/CMainWindow.h"
 #include "app/TextIds.h"
+#include "common/CPath.h"
 #include "emu/core/CEmulator.h"
 #include "emu/host/CRenderer.h"
+#include "gui/CPopupMenu.h"
 #include "gui/windows/CButton.h"
 #include "emu/framework/CMediaSlot.h"
 #include "gui/windows/CPanel.h"
@@ -321,6 +323,111 @@ TEST(CMainWindowTest, DriveRowShowsEachDriveAndAnswersItsMouse) {
     window->BlinkDriveActivity(false);
     EXPECT_EQ(window->GetLampPhase(1), 1);
     EXPECT_EQ(picture->GetCurrentImage(), dark);
+
+    window->Close();
+    application.Quit();
+    g_pApplication = nullptr;
+}
+
+// The Emulation menu's item with the handler; null when there is none.
+gui::CMenuItem* EmulationItem(emu::CMainMenu* menu, gui::CMenuItem::Handler handler) {
+    for (int32_t i = 0; i < menu->m_emulationMenu->GetItemCount(); ++i) {
+        gui::CMenuItem* item = menu->m_emulationMenu->GetItem(i);
+        if (item != nullptr && item->GetHandler() == handler)
+            return item;
+    }
+    return nullptr;
+}
+
+// Synchronization sets the pace the run loop follows, not only the setting;
+// turning Fast Initialization off ends an unpaced start.
+TEST(CMainWindowTest, SynchronizationItemsSetThePaceOfTheLoop) {
+    CProgramFolder folder("app-sync");
+    int32_t exitCode = -1;
+    emu::CApplication application;
+    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr, std::vector<common::CWideString>(),
+                                    SW_HIDE));
+    emu::CMainWindow* window = dynamic_cast<emu::CMainWindow*>(application.GetMainFrame());
+    ASSERT_NE(window, nullptr);
+    emu::CEmulator* computer = window->GetComputer();
+    ASSERT_NE(computer, nullptr);
+    gui::CMenuItem* sync = EmulationItem(window->GetMainMenu(), &emu::CMainWindow::OnMenuSynchronization);
+    gui::CMenuItem* fastInit = EmulationItem(window->GetMainMenu(), &emu::CMainWindow::OnMenuFastInit);
+    ASSERT_TRUE(sync != nullptr && fastInit != nullptr);
+    ASSERT_TRUE(computer->IsSynchronized() && computer->IsPacing());
+
+    EXPECT_TRUE(sync->Command(-1));
+    EXPECT_FALSE(computer->IsSynchronized());
+    EXPECT_FALSE(computer->IsPacing());
+    EXPECT_TRUE(sync->Command(-1));
+    EXPECT_TRUE(computer->IsSynchronized());
+    EXPECT_TRUE(computer->IsPacing());
+    // On: only the flag. Off while a fast start runs unpaced: paced again.
+    EXPECT_TRUE(fastInit->Command(-1));
+    EXPECT_TRUE(computer->IsFastInit());
+    computer->SetPacing(false);
+    EXPECT_TRUE(fastInit->Command(-1));
+    EXPECT_FALSE(computer->IsFastInit());
+    EXPECT_TRUE(computer->IsPacing());
+
+    window->Close();
+    application.Quit();
+    g_pApplication = nullptr;
+}
+
+// The drive row shows what the core mounted itself at once: a console MOUNT
+// at the next sync, a state load as soon as Load State ends.
+TEST(CMainWindowTest, DriveRowFollowsMountAndStateLoad) {
+    CProgramFolder folder("app-drivesync");
+    ASSERT_TRUE(folder.AddRoms());
+    const std::string disk = folder.GetFolder() + "disk.kdi";
+    ASSERT_TRUE(apptest::CopyBinaryFile(std::string(KORVET_SHARED_DATA) + "/disks/system.kdi", disk));
+    {
+        emu::CEmulatorManager settings;
+        settings.EmuDefaultConfig.AssignNarrow("korvet20");
+        settings.guiAutoStartEmulation = false;
+        settings.EmuDefaultSound.AssignNarrow("No Sound");
+        ASSERT_TRUE(emu::CEmulatorSettings::Save(settings));
+    }
+    int32_t exitCode = -1;
+    emu::CApplication application;
+    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr, std::vector<common::CWideString>(),
+                                    SW_HIDE));
+    emu::CMainWindow* window = dynamic_cast<emu::CMainWindow*>(application.GetMainFrame());
+    ASSERT_NE(window, nullptr);
+    emu::CEmulator* computer = window->GetComputer();
+    ASSERT_NE(computer, nullptr);
+    emu::CMediaSlot* slot = computer->GetDrive(0);
+    gui::Windows::CPicture* picture = window->GetDrivePicture(0);
+    ASSERT_TRUE(slot != nullptr && picture != nullptr);
+    const common::CWideString path(disk.c_str());
+    auto expectRow = [&](bool mounted, const char* when) {
+        EXPECT_EQ(picture->GetTooltipText().CompareWideString(mounted ? path : common::CWideString()), 0) << when;
+        EXPECT_EQ(picture->GetCurrentImage(),
+                  emu::CMainWindow::GetDriveIconIndex(slot, window->GetLampPhase(0), computer->IsActive()))
+            << when;
+        EXPECT_EQ(slot->IsOpen(), mounted) << when;
+    };
+
+    computer->ExecuteConsoleCommand(common::CNarrowString(("mount fdd \"" + disk + "\"").c_str()));
+    window->SyncWithCore(false);
+    expectRow(true, "after the mount");
+
+    computer->Start(false, false);
+    ASSERT_TRUE(computer->IsActive());
+    ASSERT_TRUE(computer->SaveStateToFile(common::CPath(), false));
+    computer->Stop();
+    emu::CMainMenu* menu = window->GetMainMenu();
+    gui::CPopupMenu* drive0 = dynamic_cast<gui::CPopupMenu*>(menu->m_drivesMenu->GetItem(0));
+    ASSERT_NE(drive0, nullptr);
+    gui::CMenuItem* unload = drive0->GetItem(1);
+    ASSERT_TRUE(unload != nullptr && unload->GetHandler() == &emu::CMainWindow::OnMenuDriveUnload);
+    EXPECT_TRUE(unload->Command(-1));
+    expectRow(false, "after Unload");
+
+    // Not running: Load State asks nothing and loads at once.
+    EXPECT_TRUE(menu->m_loadStateItem->Command(-1));
+    expectRow(true, "after Load State");
 
     window->Close();
     application.Quit();

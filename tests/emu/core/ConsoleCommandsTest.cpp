@@ -10,6 +10,7 @@
 
 #include "ConsoleTestSupport.h"
 #include "common/CNarrowString.h"
+#include "common/CStringList.h"
 #include "common/KeyCodes.h"
 #include "emu/framework/CDrivesInterface.h"
 #include "emu/framework/CMediaSlot.h"
@@ -193,11 +194,38 @@ TEST(ConsoleCommandsTest, GoStopsBeforeTheFirstInstructionAndPrintsIt) {
 TEST(ConsoleCommandsTest, StateAndDiskCommandsFollowThePowerState) {
     CConsoleCore core(new CConsoleMachine());
     ASSERT_TRUE(core.GoIntoBreak());
-    EXPECT_EQ((Lines{"[ERROR] Cannot dump CPU state"}), core.Run("cpu"));
     EXPECT_EQ((Lines{kTooMany}), core.Run("cpu 1"));
     EXPECT_EQ((Lines{kActive}), core.Run("mount fdd x.img"));
     EXPECT_EQ((Lines{kActive}), core.Run("m"));
     EXPECT_EQ((Lines{kTooMany}), core.Run("save 1"));
+}
+
+// CPU prints the processor's two-line dump, and the break popup gets its
+// register column; a processor without a register view has nothing to show.
+TEST(ConsoleCommandsTest, CpuDumpsTheRegistersAndThePopupShowsThemInBreak) {
+    CConsoleCore core(new CConsoleMachine());
+    ASSERT_TRUE(core.GoIntoBreak());
+    core.m_machine->m_cpu->SetBC(0x1234);
+    EXPECT_EQ((Lines{"CPU I8080, Frequency=2500000, Cycles=0 (-0), Flags: ----- (02h)",
+                     "    A=00h, BC=1234h, DE=0000h, HL=0000h, PC=0000h, SP=0000h"}),
+              core.Run("cpu"));
+    common::CStringList popup;
+    emu::CEmulator::ForwardMachineCallInBreak(&core.m_core, &popup, nullptr);
+    Lines column;
+    for (int32_t i = 0; i < popup.GetCount(); ++i)
+        column.push_back(popup.GetAt(i)->GetNarrow());
+    EXPECT_EQ((Lines{"~CPU", "AF=0002h", "BC=1234h", "DE=0000h", "HL=0000h", "PC=0000h", "SP=0000h", "----- I+"}),
+              column);
+
+    // Running, the popup stays empty.
+    core.Run("go");
+    common::CStringList running;
+    emu::CEmulator::ForwardMachineCallInBreak(&core.m_core, &running, nullptr);
+    EXPECT_EQ(0, running.GetCount());
+
+    CConsoleCore fake(new CConsoleMachine(CConsoleMachine::Cpu::kFake));
+    ASSERT_TRUE(fake.GoIntoBreak());
+    EXPECT_EQ((Lines{"[ERROR] Cannot dump CPU state"}), fake.Run("cpu"));
 }
 
 TEST(ConsoleCommandsTest, StepExecutesOneInstruction) {

@@ -45,7 +45,7 @@ public:
             menu->CreateCheckItem(common::CNarrowString("Trace"), &m_trace, 1, nullptr, 0);
         menu->AddCheckedWhenNode(item, true);
     }
-    bool HandleEvent(uint32_t event, uint8_t, uint32_t) override {
+    bool HandleEvent(uint32_t event, uint8_t, uintptr_t) override {
         Record("event");
         return event == m_acceptedEvent;
     }

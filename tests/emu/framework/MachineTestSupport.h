@@ -48,7 +48,7 @@ public:
         Record("reset " + Hex(flags));
         return CDevice::Reset(flags);
     }
-    bool HandleEvent(uint32_t event, uint8_t, uint32_t) override {
+    bool HandleEvent(uint32_t event, uint8_t, uintptr_t) override {
         Record("event " + std::to_string(event));
         return event == m_acceptedEvent;
     }
