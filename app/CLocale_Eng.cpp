@@ -136,6 +136,8 @@ const char* CLocale_Eng::FindText(int32_t id) {
         return "All Supported Files";
     if (id == TextId::kSettingsNotSaved)
         return "The settings could not be saved to these files:";
+    if (id == TextId::kImageNotMounted)
+        return "The image cannot be opened or its size fits no disk format of the drive:";
     return nullptr;
 }
 

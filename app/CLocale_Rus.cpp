@@ -140,6 +140,8 @@ bool CLocale_Rus::LookupText(int32_t id, common::CWideString& text) const {
         found = u"Все поддерживаемые форматы";
     else if (id == TextId::kSettingsNotSaved)
         found = u"Не удалось сохранить настройки в файлы:";
+    else if (id == TextId::kImageNotMounted)
+        found = u"Образ не открывается или его размер не подходит ни к одному формату диска:";
     else
         return false;
     if (found) {

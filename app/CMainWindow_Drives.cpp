@@ -12,7 +12,10 @@
 #include "common/CWideString.h"
 #include "common/ProgramFolders.h"
 #include "emu/core/CEmulator.h"
+#include "emu/framework/CComputer.h"
+#include "emu/framework/CDiskController.h"
 #include "emu/framework/CMediaSlot.h"
+#include "gui/windows/CMessageBox.h"
 #include "gui/windows/COpenFileDialog.h"
 
 namespace emu {
@@ -218,9 +221,26 @@ bool CMainWindow::LoadImageIntoDrive(int32_t, CMediaSlot* slot) {
         return false;
     // The old image's stream and the drive's sector buffer go while the
     // emulation stands at its safe point, never under a running access.
-    CEmulator::CSafePoint hold(m_computer);
-    slot->Close();
-    slot->Open(path, 0, 0);
+    bool mounted;
+    {
+        CEmulator::CSafePoint hold(m_computer);
+        slot->Close();
+        // The drive examines the image only when the machine runs: a size that
+        // no disk format has is refused now, not found unusable by the guest.
+        mounted = slot->Open(path, 0, 0) && CDiskController::CheckSlotImage(m_computer->GetMachine(), slot) != 0;
+        if (!mounted)
+            slot->Close();
+    }
+    if (!mounted) {
+        common::CWideString text(common::CLocale::GetText(TextId::kImageNotMounted));
+        text.AppendWide(u"\n");
+        text.AppendString(path);
+        common::CWideString caption;
+        caption.AssignString(m_manager.GetTitle());
+        gui::Windows::CMessageBox box;
+        box.SetKind(gui::CMessageBoxInterface::kKindWarning);
+        box.Show(this, text, caption);
+    }
     return true;
 }
 

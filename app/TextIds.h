@@ -128,6 +128,7 @@ constexpr int32_t kAllSupportedFiles = 10001;
 
 // Message boxes.
 constexpr int32_t kSettingsNotSaved = 10100;
+constexpr int32_t kImageNotMounted = 10101;
 
 } // namespace TextId
 } // namespace emu
