@@ -10,8 +10,9 @@ namespace gui {
 
 class CMessageBoxInterface : public virtual CDialogInterface {
 public:
-    // Kinds: Yes and No buttons without an icon, with a question mark, with an information sign.
-    enum : int32_t { kKindYesNo = 0, kKindQuestion = 1, kKindInformation = 2 };
+    // Kinds: Yes and No buttons without an icon, with a question mark, with an
+    // information sign; an OK button with a warning sign (a failure to report).
+    enum : int32_t { kKindYesNo = 0, kKindQuestion = 1, kKindInformation = 2, kKindWarning = 3 };
 
     // SetText, SetCaption, then RunThen.
     virtual bool ShowThen(CWidgetInterface* parent, RunThenCallback callback, const common::CWideString& text,

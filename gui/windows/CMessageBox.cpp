@@ -15,6 +15,8 @@ UINT CMessageBox::StyleOf(int32_t kind) {
         return MB_YESNO | MB_ICONQUESTION;
     case kKindInformation:
         return MB_YESNO | MB_ICONINFORMATION;
+    case kKindWarning:
+        return MB_OK | MB_ICONWARNING;
     default:
         return MB_YESNO;
     }

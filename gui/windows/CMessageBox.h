@@ -1,6 +1,7 @@
 #pragma once
 // The Win32 message box, shown with MessageBoxIndirectW over its parent: Yes
-// and No buttons, with no icon, a question mark or an information sign by kind.
+// and No buttons, with no icon, a question mark or an information sign by kind,
+// or an OK button with a warning sign.
 #include "gui/CMessageBox.h"
 #include "gui/windows/CDialog.h"
 

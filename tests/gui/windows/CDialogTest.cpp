@@ -117,6 +117,7 @@ TEST_F(DialogTest, MessageBoxAnswers) {
     EXPECT_EQ(gui::Windows::CMessageBox::StyleOf(0), static_cast<UINT>(MB_YESNO));
     EXPECT_EQ(gui::Windows::CMessageBox::StyleOf(1), static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
     EXPECT_EQ(gui::Windows::CMessageBox::StyleOf(2), static_cast<UINT>(MB_YESNO | MB_ICONINFORMATION));
+    EXPECT_EQ(gui::Windows::CMessageBox::StyleOf(3), static_cast<UINT>(MB_OK | MB_ICONWARNING));
     EXPECT_EQ(gui::Windows::CMessageBox::StyleOf(9), static_cast<UINT>(MB_YESNO));
     const int returned[] = {0, IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO, 8};
     const int32_t answers[] = {0, 1, 2, 0, 0, 0, 1, 3, 0};
