@@ -15,9 +15,9 @@
 #include "app/CMainWindow.h"
 #include "app/TextIds.h"
 #include "emu/core/CEmulator.h"
+#include "emu/framework/CMediaSlot.h"
 #include "emu/host/CRenderer.h"
 #include "gui/windows/CButton.h"
-#include "emu/framework/CMediaSlot.h"
 #include "gui/windows/CPanel.h"
 #include "gui/windows/CPicture.h"
 #include "tests/app/AppTestSupport.h"
@@ -150,8 +150,8 @@ TEST(CMainWindowTest, CommandTableBuildsTheBar) {
 
     int32_t exitCode = -1;
     emu::CApplication application;
-    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr,
-                                    std::vector<common::CWideString>(), SW_HIDE));
+    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr, std::vector<common::CWideString>(),
+                                    SW_HIDE));
     emu::CMainWindow* window = dynamic_cast<emu::CMainWindow*>(application.GetMainFrame());
     ASSERT_NE(window, nullptr);
     emu::CMainMenu* menu = window->GetMainMenu();
@@ -207,8 +207,8 @@ TEST(CMainWindowTest, ToolbarMirrorsRunControlAndFollowsTheViewItem) {
     }
     int32_t exitCode = -1;
     emu::CApplication application;
-    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr,
-                                    std::vector<common::CWideString>(), SW_HIDE));
+    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr, std::vector<common::CWideString>(),
+                                    SW_HIDE));
     emu::CMainWindow* window = dynamic_cast<emu::CMainWindow*>(application.GetMainFrame());
     ASSERT_NE(window, nullptr);
     emu::CEmulator* computer = window->GetComputer();
@@ -281,8 +281,8 @@ TEST(CMainWindowTest, DriveRowShowsEachDriveAndAnswersItsMouse) {
     }
     int32_t exitCode = -1;
     emu::CApplication application;
-    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr,
-                                    std::vector<common::CWideString>(), SW_HIDE));
+    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr, std::vector<common::CWideString>(),
+                                    SW_HIDE));
     emu::CMainWindow* window = dynamic_cast<emu::CMainWindow*>(application.GetMainFrame());
     ASSERT_NE(window, nullptr);
     emu::CEmulator* computer = window->GetComputer();
@@ -380,8 +380,8 @@ TEST(CMainWindowTest, ModalBoxesHoldTheMachineAndRefuseChangesOnNo) {
     }
     int32_t exitCode = -1;
     emu::CApplication application;
-    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr,
-                                    std::vector<common::CWideString>(), SW_SHOWNORMAL));
+    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr, std::vector<common::CWideString>(),
+                                    SW_SHOWNORMAL));
     emu::CMainWindow* window = dynamic_cast<emu::CMainWindow*>(application.GetMainFrame());
     ASSERT_NE(window, nullptr);
     emu::CEmulator* computer = window->GetComputer();
@@ -485,8 +485,8 @@ TEST(CMainWindowTest, FailedStateCommandsShowTheirReason) {
     }
     int32_t exitCode = -1;
     emu::CApplication application;
-    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr,
-                                    std::vector<common::CWideString>(), SW_SHOWNORMAL));
+    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr, std::vector<common::CWideString>(),
+                                    SW_SHOWNORMAL));
     emu::CMainWindow* window = dynamic_cast<emu::CMainWindow*>(application.GetMainFrame());
     ASSERT_NE(window, nullptr);
     emu::CEmulator* computer = window->GetComputer();
@@ -505,8 +505,7 @@ TEST(CMainWindowTest, FailedStateCommandsShowTheirReason) {
     };
     const CCase cases[] = {
         {"load without a state file", menu->m_loadStateItem, nullptr, L"Load State", L"does not exist"},
-        {"load of a damaged file", menu->m_loadStateItem, "not a state", L"Load State",
-         L"incorrect version or format"},
+        {"load of a damaged file", menu->m_loadStateItem, "not a state", L"Load State", L"incorrect version or format"},
         {"save where the file cannot be made", menu->m_saveStateItem, "/", L"Save State", L"korvet20.sav"},
         {"save that works", menu->m_saveStateItem, nullptr, nullptr, nullptr},
     };

@@ -55,8 +55,8 @@ TEST(LanguageSwitchTest, SwitchingToRussianRecaptionsMenusAndToolbar) {
     }
     int32_t exitCode = -1;
     emu::CApplication application;
-    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr,
-                                    std::vector<common::CWideString>(), SW_HIDE));
+    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr, std::vector<common::CWideString>(),
+                                    SW_HIDE));
     emu::CMainWindow* window = dynamic_cast<emu::CMainWindow*>(application.GetMainFrame());
     ASSERT_NE(window, nullptr);
     emu::CMainMenu* menu = window->GetMainMenu();

@@ -615,20 +615,10 @@ TEST(I8259, DebugMenuOffersTheFlags) {
     std::vector<std::string> names;
     for (int32_t i = 0; i < menu.GetChildCount(); ++i)
         names.push_back(NameOf(menu.GetChildAt(i)));
-    const std::vector<std::string> top = {"Trace Registers",
-                                          "Trace Ports",
-                                          "Trace Raise IRQ",
-                                          "Trace Process IRQ",
-                                          "Trace All",
-                                          "",
-                                          "Break On Registers",
-                                          "Break On Ports",
-                                          "Break On Raise IRQ",
-                                          "Break On Process IRQ",
-                                          "Break On All",
-                                          "",
-                                          "Select All",
-                                          "Clear All"};
+    const std::vector<std::string> top = {
+        "Trace Registers",    "Trace Ports",    "Trace Raise IRQ",    "Trace Process IRQ",    "Trace All",    "",
+        "Break On Registers", "Break On Ports", "Break On Raise IRQ", "Break On Process IRQ", "Break On All", "",
+        "Select All",         "Clear All"};
     EXPECT_EQ(top, names);
     EXPECT_EQ(78, menu.GetChildAt(12)->GetTag());
     EXPECT_EQ(79, menu.GetChildAt(13)->GetTag());
