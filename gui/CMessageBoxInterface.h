@@ -11,7 +11,7 @@ namespace gui {
 class CMessageBoxInterface : public virtual CDialogInterface {
 public:
     // Kinds: Yes and No buttons without an icon, with a question mark, with an
-    // information sign; an OK button with a warning sign (a failure to report).
+    // information sign; a warning that asks nothing (one OK button).
     enum : int32_t { kKindYesNo = 0, kKindQuestion = 1, kKindInformation = 2, kKindWarning = 3 };
 
     // SetText, SetCaption, then RunThen.

@@ -1,7 +1,6 @@
 #pragma once
 // The Win32 message box, shown with MessageBoxIndirectW over its parent: Yes
-// and No buttons, with no icon, a question mark or an information sign by kind,
-// or an OK button with a warning sign.
+// and No buttons, with no icon, a question mark or an information sign by kind.
 #include "gui/CMessageBox.h"
 #include "gui/windows/CDialog.h"
 

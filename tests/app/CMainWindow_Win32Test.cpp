@@ -504,7 +504,7 @@ TEST(CMainWindowTest, FailedStateCommandsShowTheirReason) {
         const wchar_t* reason;
     };
     const CCase cases[] = {
-        {"load without a state file", menu->m_loadStateItem, nullptr, L"Load State", L"does not exist"},
+        {"load without a state file", menu->m_loadStateItem, nullptr, L"Load State", L"korvet20.sav"},
         {"load of a damaged file", menu->m_loadStateItem, "not a state", L"Load State", L"incorrect version or format"},
         {"save where the file cannot be made", menu->m_saveStateItem, "/", L"Save State", L"korvet20.sav"},
         {"save that works", menu->m_saveStateItem, nullptr, nullptr, nullptr},
