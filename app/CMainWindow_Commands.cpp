@@ -10,6 +10,7 @@
 #include "app/CAboutBox.h"
 #include "app/CEmulationScreen.h"
 #include "app/CMainMenu.h"
+#include "app/CStateReport.h"
 #include "app/LanguageSwitch.h"
 #include "app/TextIds.h"
 #include "common/CLocale.h"
@@ -65,6 +66,22 @@ bool AskYesNo(CMainWindow* main, int32_t textId, bool question) {
     const bool shown =
         box.Show(main, common::CLocale::GetText(textId), common::CLocale::GetText(TextId::kConfirmation));
     return shown && box.GetResult() == gui::CDialogInterface::kResultOk;
+}
+
+// A failed state command is shown, not only written to the hidden console: a
+// box with a warning sign holds the core's line with its reason, captioned
+// with the command's name (its menu text without the key).
+void ShowStateFailure(CMainWindow* main, int32_t commandTextId, CStateReport& report) {
+    common::CWideString text;
+    if (!report.Take(text))
+        return;
+    common::WideText caption = common::CLocale::GetText(commandTextId).GetText();
+    const size_t tab = caption.find(u'\t');
+    if (tab != common::WideText::npos)
+        caption.resize(tab);
+    gui::Windows::CMessageBox box;
+    box.SetKind(gui::CMessageBoxInterface::kKindWarning);
+    box.Show(main, text, common::CWideString(caption.c_str()));
 }
 
 } // namespace
@@ -497,7 +514,9 @@ bool CMainWindow::OnMenuSaveState(gui::CMenuItem* item, int32_t, int32_t mode, u
         computer->Break(false);
     bool saved = false;
     if (AskYesNo(main, TextId::kSaveStateQuestion, true)) {
-        computer->SaveStateToFile(MakeEmptyPath(), false);
+        CStateReport report(computer->GetConsole());
+        if (!computer->SaveStateToFile(MakeEmptyPath(), false))
+            ShowStateFailure(main, TextId::kSaveState, report);
         saved = true;
     }
     if (brokeHere && computer->IsInBreak())
@@ -525,7 +544,11 @@ bool CMainWindow::OnMenuLoadState(gui::CMenuItem* item, int32_t, int32_t mode, u
     if (!computer->IsActive() || AskYesNo(main, TextId::kLoadStateQuestion, false)) {
         if (!computer->IsActive())
             main->HandWindowToSound(computer->GetSoundOutput());
-        computer->LoadStateFromFile(MakeEmptyPath(), false);
+        CStateReport report(computer->GetConsole());
+        // Set again only by a load that read a state file, whole or not.
+        computer->SetStateLoaded(false);
+        if (!computer->LoadStateFromFile(MakeEmptyPath(), false) || !computer->IsStateLoaded())
+            ShowStateFailure(main, TextId::kLoadState, report);
         loaded = true;
         main->RefreshDriveRow();
     }

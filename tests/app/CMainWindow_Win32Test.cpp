@@ -4,6 +4,7 @@
 // and the settings saved.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -15,10 +16,10 @@
 #include "app/TextIds.h"
 #include "common/CPath.h"
 #include "emu/core/CEmulator.h"
+#include "emu/framework/CMediaSlot.h"
 #include "emu/host/CRenderer.h"
 #include "gui/CPopupMenu.h"
 #include "gui/windows/CButton.h"
-#include "emu/framework/CMediaSlot.h"
 #include "gui/windows/CPanel.h"
 #include "gui/windows/CPicture.h"
 #include "tests/app/AppTestSupport.h"
@@ -151,8 +152,8 @@ TEST(CMainWindowTest, CommandTableBuildsTheBar) {
 
     int32_t exitCode = -1;
     emu::CApplication application;
-    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr,
-                                    std::vector<common::CWideString>(), SW_HIDE));
+    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr, std::vector<common::CWideString>(),
+                                    SW_HIDE));
     emu::CMainWindow* window = dynamic_cast<emu::CMainWindow*>(application.GetMainFrame());
     ASSERT_NE(window, nullptr);
     emu::CMainMenu* menu = window->GetMainMenu();
@@ -208,8 +209,8 @@ TEST(CMainWindowTest, ToolbarMirrorsRunControlAndFollowsTheViewItem) {
     }
     int32_t exitCode = -1;
     emu::CApplication application;
-    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr,
-                                    std::vector<common::CWideString>(), SW_HIDE));
+    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr, std::vector<common::CWideString>(),
+                                    SW_HIDE));
     emu::CMainWindow* window = dynamic_cast<emu::CMainWindow*>(application.GetMainFrame());
     ASSERT_NE(window, nullptr);
     emu::CEmulator* computer = window->GetComputer();
@@ -282,8 +283,8 @@ TEST(CMainWindowTest, DriveRowShowsEachDriveAndAnswersItsMouse) {
     }
     int32_t exitCode = -1;
     emu::CApplication application;
-    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr,
-                                    std::vector<common::CWideString>(), SW_HIDE));
+    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr, std::vector<common::CWideString>(),
+                                    SW_HIDE));
     emu::CMainWindow* window = dynamic_cast<emu::CMainWindow*>(application.GetMainFrame());
     ASSERT_NE(window, nullptr);
     emu::CEmulator* computer = window->GetComputer();
@@ -486,8 +487,8 @@ TEST(CMainWindowTest, ModalBoxesHoldTheMachineAndRefuseChangesOnNo) {
     }
     int32_t exitCode = -1;
     emu::CApplication application;
-    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr,
-                                    std::vector<common::CWideString>(), SW_SHOWNORMAL));
+    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr, std::vector<common::CWideString>(),
+                                    SW_SHOWNORMAL));
     emu::CMainWindow* window = dynamic_cast<emu::CMainWindow*>(application.GetMainFrame());
     ASSERT_NE(window, nullptr);
     emu::CEmulator* computer = window->GetComputer();
@@ -533,6 +534,116 @@ TEST(CMainWindowTest, ModalBoxesHoldTheMachineAndRefuseChangesOnNo) {
     EXPECT_EQ(Answer().dialogs, 1);
     EXPECT_EQ(slot->IsOpen(), wasOpen);
     EXPECT_TRUE(computer->IsActive() && !computer->IsInBreak());
+
+    KillTimer(nullptr, timer);
+    window->Close();
+    application.Quit();
+    g_pApplication = nullptr;
+}
+
+// Every box that shows up on this thread, with its caption and text: a
+// question is answered Yes, any other box OK.
+struct CBoxSeen {
+    std::wstring caption;
+    std::wstring text;
+};
+
+std::vector<CBoxSeen>& BoxesSeen() {
+    static std::vector<CBoxSeen> boxes;
+    return boxes;
+}
+
+BOOL CALLBACK AnswerYesOrOk(HWND window, LPARAM) {
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (!IsWindowVisible(window) || std::wstring(className) != L"#32770")
+        return TRUE;
+    wchar_t caption[128] = {};
+    wchar_t text[512] = {};
+    GetWindowTextW(window, caption, 128);
+    GetDlgItemTextW(window, 0xFFFF, text, 512); // the message box's text control
+    BoxesSeen().push_back({caption, text});
+    const bool question = GetDlgItem(window, IDYES) != nullptr;
+    PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(question ? IDYES : IDOK), 0);
+    return FALSE;
+}
+
+void CALLBACK AnswerBoxes(HWND, UINT, UINT_PTR, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), &AnswerYesOrOk, 0);
+}
+
+// A state save or load that fails shows the core's reason in a box of its own
+// (the console that logs it is hidden behind the screen); a save that works stays quiet.
+TEST(CMainWindowTest, FailedStateCommandsShowTheirReason) {
+    MSG pending;
+    while (PeekMessageW(&pending, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    CProgramFolder folder("app-state-report");
+    ASSERT_TRUE(folder.AddRoms());
+    const std::string states = folder.GetFolder() + "states/"; // the program keeps its files beside itself
+    const std::string stateFile = states + "korvet20.sav";
+    CreateDirectoryA(states.c_str(), nullptr);
+    {
+        emu::CEmulatorManager settings;
+        settings.EmuDefaultConfig.AssignNarrow("korvet20");
+        settings.guiAutoStartEmulation = false;
+        settings.EmuDefaultSound.AssignNarrow("No Sound");
+        ASSERT_TRUE(emu::CEmulatorSettings::Save(settings));
+    }
+    int32_t exitCode = -1;
+    emu::CApplication application;
+    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr, std::vector<common::CWideString>(),
+                                    SW_SHOWNORMAL));
+    emu::CMainWindow* window = dynamic_cast<emu::CMainWindow*>(application.GetMainFrame());
+    ASSERT_NE(window, nullptr);
+    emu::CEmulator* computer = window->GetComputer();
+    emu::CMainMenu* menu = window->GetMainMenu();
+    menu->m_startItem->Command(-1);
+    ASSERT_TRUE(computer->IsActive());
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, &AnswerBoxes);
+    ASSERT_NE(timer, 0u);
+
+    struct CCase {
+        const char* name;
+        gui::CMenuItem* item;
+        const char* fileContent; // null: no state file; "/": a folder in its place
+        const wchar_t* caption;  // of the last box; null: only the confirmation shows
+        const wchar_t* reason;
+    };
+    const CCase cases[] = {
+        {"load without a state file", menu->m_loadStateItem, nullptr, L"Load State", L"korvet20.sav"},
+        {"load of a damaged file", menu->m_loadStateItem, "not a state", L"Load State", L"incorrect version or format"},
+        {"save where the file cannot be made", menu->m_saveStateItem, "/", L"Save State", L"korvet20.sav"},
+        {"save that works", menu->m_saveStateItem, nullptr, nullptr, nullptr},
+    };
+    for (const CCase& c : cases) {
+        std::remove(stateFile.c_str());
+        RemoveDirectoryA(stateFile.c_str());
+        if (c.fileContent != nullptr && std::string(c.fileContent) == "/") {
+            CreateDirectoryA(stateFile.c_str(), nullptr);
+        } else if (c.fileContent != nullptr) {
+            std::FILE* file = std::fopen(stateFile.c_str(), "wb");
+            ASSERT_NE(file, nullptr) << c.name;
+            std::fputs(c.fileContent, file);
+            std::fclose(file);
+        }
+        if (!computer->IsActive())
+            menu->m_startItem->Command(-1);
+        ASSERT_TRUE(computer->IsActive()) << c.name;
+        BoxesSeen().clear();
+        EXPECT_TRUE(c.item->Command(-1)) << c.name;
+        ASSERT_FALSE(BoxesSeen().empty()) << c.name;
+        EXPECT_EQ(BoxesSeen().front().caption, L"Confirmation") << c.name;
+        if (c.caption == nullptr) {
+            EXPECT_EQ(BoxesSeen().size(), 1u) << c.name;
+            continue;
+        }
+        ASSERT_EQ(BoxesSeen().size(), 2u) << c.name;
+        EXPECT_EQ(BoxesSeen().back().caption, c.caption) << c.name;
+        EXPECT_NE(BoxesSeen().back().text.find(c.reason), std::wstring::npos)
+            << c.name << ": " << std::string(BoxesSeen().back().text.begin(), BoxesSeen().back().text.end());
+    }
+    RemoveDirectoryA(stateFile.c_str());
 
     KillTimer(nullptr, timer);
     window->Close();

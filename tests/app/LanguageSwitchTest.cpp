@@ -37,7 +37,8 @@ TEST_F(LanguageSwitchTest, RegisteringAgainKeepsTheTablesAndLeaksNothing) {
     EXPECT_EQ(Text(emu::TextId::kExit), WideText(u"Exit"));
 }
 
-TEST_F(LanguageSwitchTest, SwitchingToRussianRecaptionsMenusAndToolbar) {
+// The captions of the real window are checked by the window test of the same suite.
+TEST_F(LanguageSwitchTest, SwitchingToRussianTakesTheSettingAndTheTexts) {
     int32_t setting = CLocale::kEnglish;
     ASSERT_TRUE(emu::SwitchLanguage(setting, CLocale::kRussian));
     EXPECT_EQ(setting, CLocale::kRussian);

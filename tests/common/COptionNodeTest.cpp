@@ -478,7 +478,12 @@ TEST(COptionNode, NamesTextsAndTags) {
     uint32_t value = 0;
     EXPECT_TRUE(radio->GetValue()->GetUInt32(value));
     EXPECT_EQ(5u, value);
-    EXPECT_EQ(root.GetParentSlot(), root.GetParentSlot());
     EXPECT_EQ(nullptr, *root.GetParentSlot());
+    COptionNodeInterface** slot = radio->GetParentSlot();
+    EXPECT_EQ(&root, *slot);
+    *slot = nullptr; // the slot is the parent field itself
+    EXPECT_EQ(nullptr, radio->GetParent());
+    *slot = &root;
+    EXPECT_EQ(&root, radio->GetParent());
     CLocale::ResetLanguageTable();
 }

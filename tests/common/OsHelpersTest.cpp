@@ -9,6 +9,10 @@
 #include "common/CNarrowString.h"
 #include "common/OsHelpers.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace {
 
 using namespace common;
@@ -214,8 +218,23 @@ TEST(OsHelpers, HostFacts) {
     int32_t width = 0;
     int32_t height = 0;
     EXPECT_TRUE(GetScreenSize(&width, &height));
-    EXPECT_GT(width, 0);
-    EXPECT_GT(height, 0);
+#if defined(_WIN32)
+    // The display mode, read another way, has the same size.
+    DEVMODEW mode{};
+    mode.dmSize = sizeof(mode);
+    ASSERT_TRUE(EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode));
+    EXPECT_EQ(static_cast<int32_t>(mode.dmPelsWidth), width);
+    EXPECT_EQ(static_cast<int32_t>(mode.dmPelsHeight), height);
+#else
+    EXPECT_EQ(1920, width); // no screen of its own: the documented stand-in
+    EXPECT_EQ(1080, height);
+#endif
+    int32_t widthAlone = 0;
+    EXPECT_TRUE(GetScreenSize(&widthAlone, nullptr));
+    EXPECT_EQ(width, widthAlone);
+    int32_t heightAlone = 0;
+    EXPECT_TRUE(GetScreenSize(nullptr, &heightAlone));
+    EXPECT_EQ(height, heightAlone);
 
     uint32_t major = 0xFFFFFFFFu;
     uint32_t minor = 0xFFFFFFFFu;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "I8259TestSupport.h"
+#include "common/CLocale.h"
 #include "common/CWideString.h"
 #include "emu/chips/CInterruptController_I8259.h"
 #include "emu/framework/COptionTree.h"
@@ -165,6 +166,24 @@ TEST(I8259, LineInServiceBlocksEqualAndLowerPriority) {
     EXPECT_EQ(kNone, m.Ack(false));
     m.Out(0, 0x20);
     EXPECT_EQ(5, m.Ack(false).line);
+}
+
+TEST(I8259, NextLowerLineWaitsWhileOneIsInService) {
+    struct CCase {
+        uint8_t lowest; // OCW2 set-priority: this line gets the lowest priority
+        uint32_t served;
+        uint32_t nextLower;
+    };
+    for (const CCase& c : {CCase{7, 2, 3}, CCase{3, 7, 0}}) {
+        CPicMachine m;
+        InitKorvet(m);
+        m.Out(0, static_cast<uint8_t>(0xC0 | c.lowest));
+        m.Serve(c.served);
+        m.Raise(c.nextLower);
+        EXPECT_EQ(kNone, m.Ack(false)) << c.nextLower << " is just below " << c.served;
+        m.Out(0, 0x20);
+        EXPECT_EQ(static_cast<int32_t>(c.nextLower), m.Ack(false).line) << "after the EOI of " << c.served;
+    }
 }
 
 TEST(I8259, SpecialMaskLetsLowerRequestsThrough) {
@@ -562,7 +581,29 @@ common::COptionNodeInterface* ChildNamed(common::COptionNodeInterface* node, con
     return nullptr;
 }
 
+// The two UI texts the menu names by id, registered as the only language for
+// the test's lifetime.
+class CMenuTexts : public common::CLocale {
+public:
+    bool LookupText(int32_t id, common::CWideString& text) const override {
+        if (id != 78 && id != 79)
+            return false;
+        text.AssignNarrow(id == 78 ? "Select All" : "Clear All");
+        return true;
+    }
+};
+
+struct CMenuTextsInstalled {
+    CMenuTextsInstalled() {
+        common::CLocale::ResetLanguageTable();
+        common::CLocale::RegisterLanguage(0, new CMenuTexts());
+        common::CLocale::SelectLanguage(0);
+    }
+    ~CMenuTextsInstalled() { common::CLocale::ResetLanguageTable(); }
+};
+
 TEST(I8259, DebugMenuOffersTheFlags) {
+    CMenuTextsInstalled texts;
     CPicMachine m;
     emu::COptionTree other;
     m.m_controller->BuildMenu(&other, 3);
@@ -574,20 +615,10 @@ TEST(I8259, DebugMenuOffersTheFlags) {
     std::vector<std::string> names;
     for (int32_t i = 0; i < menu.GetChildCount(); ++i)
         names.push_back(NameOf(menu.GetChildAt(i)));
-    const std::vector<std::string> top = {"Trace Registers",
-                                          "Trace Ports",
-                                          "Trace Raise IRQ",
-                                          "Trace Process IRQ",
-                                          "Trace All",
-                                          "",
-                                          "Break On Registers",
-                                          "Break On Ports",
-                                          "Break On Raise IRQ",
-                                          "Break On Process IRQ",
-                                          "Break On All",
-                                          "",
-                                          names[12],
-                                          names[13]};
+    const std::vector<std::string> top = {
+        "Trace Registers",    "Trace Ports",    "Trace Raise IRQ",    "Trace Process IRQ",    "Trace All",    "",
+        "Break On Registers", "Break On Ports", "Break On Raise IRQ", "Break On Process IRQ", "Break On All", "",
+        "Select All",         "Clear All"};
     EXPECT_EQ(top, names);
     EXPECT_EQ(78, menu.GetChildAt(12)->GetTag());
     EXPECT_EQ(79, menu.GetChildAt(13)->GetTag());

@@ -344,9 +344,12 @@ TEST_F(CVideo_KorvetTest, GraphAddressing) {
 
 TEST_F(CVideo_KorvetTest, GraphWriteMakesItsLineStale) {
     DrawAll();
+    ASSERT_FALSE(AnyLineStale());
     Video().WriteNcreg(0x8E);
     Video().WriteGraph(10 * 64 + 3, 0xFF);
-    EXPECT_FALSE(m_rig.m_renderer.IsLineDrawn(10));
+    // Only the written line is drawn again; every other line stays as drawn.
+    for (int32_t y = 0; y < kvideotest::kHeight; ++y)
+        EXPECT_EQ(y != 10, m_rig.m_renderer.IsLineDrawn(y)) << "line " << y;
 }
 
 TEST(CVideo_KorvetStopped, WindowsWithoutMemoryAreHarmless) {
