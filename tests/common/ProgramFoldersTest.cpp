@@ -5,6 +5,7 @@
 #include <string>
 
 #include "PathTestFolder.h"
+#include "WithoutOverrideRights.h"
 #include "common/CNarrowString.h"
 #include "common/HostFiles.h"
 #include "common/ProgramFolders.h"
@@ -270,6 +271,7 @@ TEST(FileSystem, DeleteFileIfExistsFailsForAFileThatStays) {
                     fs::perm_options::remove);
     fs::permissions(locked, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
+    const test::CWithoutOverrideRights rights;
     const bool privileged = static_cast<bool>(std::ofstream(locked + "probe.bin"));
 
     const CPath kept((locked + "kept.bin").c_str());
@@ -279,8 +281,7 @@ TEST(FileSystem, DeleteFileIfExistsFailsForAFileThatStays) {
     fs::permissions(locked, fs::perms::owner_all, fs::perm_options::add);
     if (stillThere)
         fs::permissions(locked + "kept.bin", fs::perms::owner_write, fs::perm_options::add);
-    if (privileged && !stillThere)
-        GTEST_SKIP() << "running with rights that delete read-only files";
+    ASSERT_FALSE(privileged) << test::kWritesReadOnlyFiles;
     EXPECT_TRUE(stillThere);
     EXPECT_FALSE(result);
 }
