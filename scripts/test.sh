@@ -30,17 +30,19 @@ cmake --build --preset win32
 # own, so that they neither disturb nor are disturbed by any other Wine
 # program or test run; at the end only what this run started is ended.
 RUN_DIR=$(mktemp -d "${TMPDIR:-/tmp}/korvet-test.XXXXXX")
+RUN_PREFIX=""
 XVFB_PID=""
 cleanup() {
-    # The Wine server of this run's prefix only (WINEPREFIX is set below).
-    if [ -n "$WINEPREFIX" ]; then
-        wineserver -k >/dev/null 2>&1 || true
-        wineserver -w >/dev/null 2>&1 || true
+    # The Wine server of this run's prefix only.
+    if [ -n "$RUN_PREFIX" ]; then
+        WINEPREFIX="$RUN_PREFIX" wineserver -k >/dev/null 2>&1 || true
+        WINEPREFIX="$RUN_PREFIX" wineserver -w >/dev/null 2>&1 || true
     fi
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
     rm -rf "$RUN_DIR"
 }
 trap cleanup EXIT
+trap 'exit 1' HUP INT TERM
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$RUN_DIR/display" >/dev/null 2>&1 &
 XVFB_PID=$!
 # Windows made before the server listens would fail: it writes its display
@@ -53,7 +55,8 @@ done
 DISPLAY=":$(head -n 1 "$RUN_DIR/display")"
 export DISPLAY
 
-export KORVET_WINEPREFIX="$RUN_DIR/wine"
+RUN_PREFIX="$RUN_DIR/wine"
+export KORVET_WINEPREFIX="$RUN_PREFIX"
 KORVET_SCRIPTS="$ROOT/scripts"
 . "$KORVET_SCRIPTS/wine-test-env.sh"
 # A persistent Wine server with a primed prefix, its output detached from
