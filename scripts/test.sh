@@ -26,24 +26,43 @@ ctest --preset bench --no-tests=ignore
 cmake --preset win32 >/dev/null
 cmake --build --preset win32
 
-# A persistent Wine server with a primed prefix, its output detached from
-# CTest's pipes, lets every Windows test start in milliseconds.
-. "$ROOT/scripts/wine-env.sh"
-if [ -z "$DISPLAY" ]; then
-    Xvfb :97 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    XVFB_PID=$!
-    export DISPLAY=:97
-    # Windows made before the server listens would fail: wait for its socket.
-    for _ in $(seq 1 50); do
-        [ -S /tmp/.X11-unix/X97 ] && break
-        sleep 0.2
-    done
-fi
+# The Windows tests run in a Wine prefix and on an X display of this run's
+# own, so that they neither disturb nor are disturbed by any other Wine
+# program or test run; at the end only what this run started is ended.
+RUN_DIR=$(mktemp -d "${TMPDIR:-/tmp}/korvet-test.XXXXXX")
+RUN_PREFIX=""
+XVFB_PID=""
 cleanup() {
-    wineserver -k >/dev/null 2>&1 || true
+    # The Wine server of this run's prefix only.
+    if [ -n "$RUN_PREFIX" ]; then
+        WINEPREFIX="$RUN_PREFIX" wineserver -k >/dev/null 2>&1 || true
+        WINEPREFIX="$RUN_PREFIX" wineserver -w >/dev/null 2>&1 || true
+    fi
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+    rm -rf "$RUN_DIR"
 }
 trap cleanup EXIT
-wineserver -p </dev/null >/dev/null 2>&1 || true
-wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+trap 'exit 1' HUP INT TERM
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$RUN_DIR/display" >/dev/null 2>&1 &
+XVFB_PID=$!
+# Windows made before the server listens would fail: it writes its display
+# number once it does.
+for _ in $(seq 1 100); do
+    [ -s "$RUN_DIR/display" ] && break
+    sleep 0.1
+done
+[ -s "$RUN_DIR/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+DISPLAY=":$(head -n 1 "$RUN_DIR/display")"
+export DISPLAY
+
+RUN_PREFIX="$RUN_DIR/wine"
+export KORVET_WINEPREFIX="$RUN_PREFIX"
+KORVET_SCRIPTS="$ROOT/scripts"
+. "$KORVET_SCRIPTS/wine-test-env.sh"
+# A persistent Wine server with a primed prefix, its output detached from
+# CTest's pipes, lets every Windows test start in a moment. The tests' launcher
+# (scripts/wine-run.sh) finds these through the environment.
+mkdir -p "$WINEPREFIX"
+korvet_as_tester wineserver -p </dev/null >/dev/null 2>&1
+korvet_as_tester wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 ctest --preset win32

@@ -9,6 +9,7 @@
 
 #include "FileSizeLimit.h"
 #include "PathTestFolder.h"
+#include "WithoutOverrideRights.h"
 #include "common/CFileStream.h"
 #include "common/CNarrowString.h"
 #include "common/ProgramFolders.h"
@@ -144,6 +145,7 @@ TEST(CFileStream, OpenExistingFallsBackToReadOnly) {
     WriteFile(path, "fixed");
     fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
+    const test::CWithoutOverrideRights rights;
     const bool privileged = static_cast<bool>(std::ofstream(path, std::ios::app));
 
     CFileStream stream;
@@ -153,9 +155,8 @@ TEST(CFileStream, OpenExistingFallsBackToReadOnly) {
     stream.Close();
     fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
 
+    ASSERT_FALSE(privileged) << test::kWritesReadOnlyFiles;
     EXPECT_TRUE(opened);
-    if (privileged && canWrite)
-        GTEST_SKIP() << "running with rights that write read-only files";
     EXPECT_FALSE(canWrite);
     EXPECT_EQ(0, written);
     EXPECT_EQ("fixed", ReadFile(path));

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "PathTestFolder.h"
+#include "WithoutOverrideRights.h"
 #include "common/CNarrowString.h"
 #include "common/HostFiles.h"
 #include "common/ProgramFolders.h"
@@ -270,7 +271,7 @@ TEST(FileSystem, DeleteFileIfExistsFailsForAFileThatStays) {
                     fs::perm_options::remove);
     fs::permissions(locked, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
-    const bool privileged = static_cast<bool>(std::ofstream(locked + "probe.bin"));
+    const test::CWithoutOverrideRights rights;
 
     const CPath kept((locked + "kept.bin").c_str());
     const bool result = common::DeleteFileIfExists(kept);
@@ -279,8 +280,6 @@ TEST(FileSystem, DeleteFileIfExistsFailsForAFileThatStays) {
     fs::permissions(locked, fs::perms::owner_all, fs::perm_options::add);
     if (stillThere)
         fs::permissions(locked + "kept.bin", fs::perms::owner_write, fs::perm_options::add);
-    if (privileged && !stillThere)
-        GTEST_SKIP() << "running with rights that delete read-only files";
-    EXPECT_TRUE(stillThere);
+    EXPECT_TRUE(stillThere) << "deleted; if " << test::kWritesReadOnlyFiles;
     EXPECT_FALSE(result);
 }

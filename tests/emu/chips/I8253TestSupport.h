@@ -105,8 +105,9 @@ public:
     // another; channel 2 keeps the default.
     static constexpr uint32_t kTestClock = 250000;
 
-    CTimerRig() {
-        m_machine.SetSoundOutput(&m_prototype);
+    // The sound streams clone `prototype` (the recording stand-in when null).
+    explicit CTimerRig(emu::CSoundOutput* prototype = nullptr) {
+        m_machine.SetSoundOutput(prototype != nullptr ? prototype : &m_prototype);
         EXPECT_TRUE(m_machine.Build());
         m_cpu = new proctest::CCountingProcessor();
         m_cpu->SetFrequency(kCpuClock);

@@ -192,8 +192,7 @@ TEST(DiskDriveFile, AFileTheHostWillNotWriteIsReadOnly) {
     const std::string folder = test::MakeMediaFolder();
     const std::string image = disktest::MakeImage(folder, "ro.img", kImageSize);
     test::CReadOnlyFile readOnly(image);
-    if (readOnly.Privileged())
-        GTEST_SKIP() << "this process writes read-only files";
+    ASSERT_FALSE(readOnly.Privileged()) << test::kWritesReadOnlyFiles;
     CRig rig;
     ASSERT_TRUE(rig.Mount(0, image));
     ASSERT_TRUE(rig.Start());

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "TestScratchFolder.h"
+#include "WithoutOverrideRights.h"
 #include "common/CPath.h"
 #include "emu/framework/CDrives.h"
 #include "emu/framework/CMediaSlot.h"
@@ -43,8 +44,9 @@ inline common::CPath PathOf(const std::string& text) {
 }
 
 // Takes the write permission away from a file (the read-only attribute on
-// Windows) and gives it back when it goes. Privileged() tells whether the
-// process writes such files anyway (root), so a test can skip.
+// Windows) and gives it back when it goes; meanwhile the thread works without
+// root's override rights. Privileged() tells whether the process still writes
+// the file, so that the test cannot run.
 class CReadOnlyFile {
 public:
     explicit CReadOnlyFile(const std::string& path) : m_path(path) {
@@ -61,6 +63,7 @@ public:
     bool Privileged() const { return m_privileged; }
 
 private:
+    CWithoutOverrideRights m_rights;
     std::string m_path;
     bool m_privileged;
 };

@@ -53,8 +53,7 @@ TEST(CVideo_KorvetCharGen, TableMatchesTheDataFileAndKnownGlyphs) {
 
     const std::string path = std::string(KORVET_SHARED_DATA) + "/korvet-chargen.bin";
     std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        GTEST_SKIP() << "no " << path;
+    ASSERT_NE(nullptr, file) << "no " << path;
     std::vector<uint8_t> bytes(emu::kKorvetCharGenSize + 1);
     const size_t read = std::fread(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);
