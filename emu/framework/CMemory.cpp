@@ -526,6 +526,21 @@ bool CMemory::MapExternal(uint32_t firstPage, uint32_t count, uint8_t* block) {
     return true;
 }
 
+bool CMemory::MapExternalRead(uint32_t firstPage, uint32_t count, uint8_t* block) {
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint32_t page = firstPage + i;
+        if (page < firstPage || page >= m_pageCount)
+            return false;
+        CPageDescriptor& d = m_pages[page];
+        d.flags &= ~(kPageReadHandler | kPageReadUnaliased);
+        d.readContext = block != nullptr ? block + static_cast<size_t>(i) * kPageSize : OwnBytes(page);
+        d.readHandler = ReadPageRelative;
+        d.readAlias = page;
+        NotifyPage(static_cast<int32_t>(page));
+    }
+    return true;
+}
+
 bool CMemory::ResetPages(uint32_t firstPage, uint32_t count) {
     return MapExternal(firstPage, count, nullptr);
 }

@@ -181,6 +181,9 @@ public:
     // As ResetPages, over successive 1 KB pieces of the caller's block (not
     // owned; null: the pages' own RAM).
     bool MapExternal(uint32_t firstPage, uint32_t count, uint8_t* block);
+    // The read side only of MapExternal: reads (the direct path's too) come
+    // from the caller's block, writes keep what they had. False past the table.
+    bool MapExternalRead(uint32_t firstPage, uint32_t count, uint8_t* block);
     // Sets or clears the write watch. False past the table.
     bool SetPageWatch(uint32_t firstPage, uint32_t count, bool on);
     // Marks pages as saved in the state or left out of it. False past the table.
