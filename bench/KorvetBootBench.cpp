@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "common/CTextConsole.h"
 #include "common/HostFiles.h"
 #include "common/ProgramFolders.h"
-#include "common/CTextConsole.h"
 #include "emu/chips/CProcessor_I8080.h"
 #include "emu/framework/CBus.h"
 #include "emu/framework/CDrives.h"

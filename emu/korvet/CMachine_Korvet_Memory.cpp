@@ -75,9 +75,9 @@ constexpr int kPagesPerBlock = CMemory::kPageSize >> 8;
 struct CMapTables {
     uint8_t types[CMachine_Korvet::kMapCount][CMachine_Korvet::kPagesPerMap];
     CMachine_Korvet::CWindows windows[CMachine_Korvet::kMapCount];
-    bool mappedBlocks[kBlocks];                          // a block with a non-RAM page in any map
-    uint64_t mapBlocks[CMachine_Korvet::kMapCount];     // bit n: block n has a non-RAM page in the map
-    uint64_t romBlocks[CMachine_Korvet::kMapCount];     // bit n: block n is all ROM in the map
+    bool mappedBlocks[kBlocks];                     // a block with a non-RAM page in any map
+    uint64_t mapBlocks[CMachine_Korvet::kMapCount]; // bit n: block n has a non-RAM page in the map
+    uint64_t romBlocks[CMachine_Korvet::kMapCount]; // bit n: block n is all ROM in the map
 
     CMapTables() : types(), windows(), mappedBlocks(), mapBlocks(), romBlocks() {
         for (int map = 0; map < CMachine_Korvet::kMapCount; ++map) {

@@ -100,7 +100,8 @@ uint64_t StateHash(korvettest::Bytes state) {
     EXPECT_NE(end, std::string::npos);
     EXPECT_NE(start, std::string::npos);
     if (end != std::string::npos && start != std::string::npos)
-        state.erase(state.begin() + static_cast<std::ptrdiff_t>(start), state.begin() + static_cast<std::ptrdiff_t>(end));
+        state.erase(state.begin() + static_cast<std::ptrdiff_t>(start),
+                    state.begin() + static_cast<std::ptrdiff_t>(end));
     uint64_t hash = 0xCBF29CE484222325ull;
     for (uint8_t byte : state)
         hash = (hash ^ byte) * 0x100000001B3ull;
@@ -127,4 +128,3 @@ TEST(KorvetBoot, Korvet20BootIsTheSameToTheFrameAndByte) {
 }
 
 } // namespace
-
