@@ -14,7 +14,7 @@ namespace emu {
 CProcessor_I8080::CProcessor_I8080()
     : m_traceSoftware(), m_breakSoftware(), m_traceHardware(), m_breakHardware(), m_a(0), m_f(kFlagsReset), m_bc(0),
       m_de(0), m_hl(0), m_sp(0), m_pc(0), m_pendingOpcode(0), m_pendingPC(0), m_trapContext(nullptr),
-      m_trapHook(nullptr), m_traceAddress(0), m_traceStackPointer(0) {
+      m_trapHook(nullptr), m_traceAddress(0), m_traceStackPointer(0), m_view() {
     SetName("CPU I8080");
     SetShortName("CPU");
     SetFrequency(kClock);

@@ -42,6 +42,7 @@
 // Emulation thread only.
 #include <cstdint>
 
+#include "emu/framework/CMemory.h"
 #include "emu/framework/CProcessor.h"
 
 namespace common {
@@ -51,6 +52,35 @@ class CStringList;
 } // namespace common
 
 namespace emu {
+
+// The 64 pages of the 64 KB address space for fetches, data reads and
+// writes, each entry the page's bytes minus the page's address (so that the
+// entry plus the address is the byte), or 0 where the access must go through
+// the memory map (a handler, an alias, a watch, no access, beyond the size).
+// Kept across slices and rebuilt only when the table, the address mask, the
+// size or any descriptor changed since it was built.
+struct CPageView {
+    static constexpr uint32_t kPages = 0x10000 >> CMemory::kPageShift;
+    uintptr_t fetch[kPages];
+    uintptr_t read[kPages];
+    uintptr_t write[kPages];
+    const CMemory::CPageDescriptor* table = nullptr; // what it was built from; not owned
+    uint32_t mask = 0;
+    uint32_t size = 0;
+    uint32_t generation = 0; // CMemory::GetLayoutGeneration() then
+    bool loaded = false;
+
+    bool IsCurrent(const CMemory::CPageDescriptor* pages, uint32_t addressMask, uint32_t memorySize) const {
+        return loaded && generation == CMemory::GetLayoutGeneration() && table == pages && mask == addressMask &&
+               size == memorySize;
+    }
+    static const uint8_t* At(uintptr_t entry, uint32_t address) {
+        return reinterpret_cast<const uint8_t*>(entry + address);
+    }
+    static uint8_t* WritableAt(uintptr_t entry, uint32_t address) {
+        return reinterpret_cast<uint8_t*>(entry + address);
+    }
+};
 
 class CProcessor_I8080 : public CProcessor {
 public:
@@ -222,6 +252,9 @@ protected:
     // and byte count are the base's m_dasmDump and m_dasmCount.
     uint16_t m_traceAddress;      // next byte to decode
     uint16_t m_traceStackPointer; // next stack word to peek
+
+    // The slice loop's direct path through the memory map; not saved.
+    CPageView m_view;
 
 private:
     // The slice loop's working set and helpers (CProcessor_I8080_Slice.h).

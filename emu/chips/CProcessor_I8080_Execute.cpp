@@ -174,7 +174,7 @@ int32_t CProcessor_I8080::CSlice::Run(CProcessor_I8080& cpu, int32_t budget) {
     cpu.m_fault = false;
     cpu.m_sliceBudget = cpu.m_sliceLeft = run;
 
-    CPageView view;
+    CPageView& view = cpu.m_view;
     CSlice s;
     s.view = &view;
     s.start = cpu.m_pc;

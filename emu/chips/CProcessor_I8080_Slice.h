@@ -21,24 +21,6 @@
 
 namespace emu {
 
-// The 64 pages of the 64 KB address space for fetches, data reads and
-// writes, each entry the page's bytes minus the page's address (so that the
-// entry plus the address is the byte), or 0 where the access must go through
-// the memory map (a handler, an alias, a watch, no access, beyond the size).
-struct CPageView {
-    static constexpr uint32_t kPages = 0x10000 >> CMemory::kPageShift;
-    uintptr_t fetch[kPages];
-    uintptr_t read[kPages];
-    uintptr_t write[kPages];
-
-    static const uint8_t* At(uintptr_t entry, uint32_t address) {
-        return reinterpret_cast<const uint8_t*>(entry + address);
-    }
-    static uint8_t* WritableAt(uintptr_t entry, uint32_t address) {
-        return reinterpret_cast<uint8_t*>(entry + address);
-    }
-};
-
 struct CProcessor_I8080::CSlice {
     uint32_t a;
     uint32_t f;
@@ -56,7 +38,7 @@ struct CProcessor_I8080::CSlice {
     // by the slow path: 0, or kAttention while an NMI step or an interrupt
     // check is due at the next boundary.
     int32_t floor;
-    CPageView* view; // the slice's own
+    CPageView* view; // the processor's
     // The deferred instruction that began the slice is running: its paid
     // cycles stay in PCYCL until the slow path sees the next instruction.
     bool pending;
@@ -91,13 +73,19 @@ struct CProcessor_I8080::CSlice {
         s.left = cpu.m_sliceLeft - s.cost;
         s.floor = Floor(cpu, s);
         // Whatever ran may have changed the memory map.
-        LoadView(*s.view);
+        if (!s.view->IsCurrent(s_pageTable, s_addressMask, s_memorySize))
+            LoadView(*s.view);
     }
 
     // The page view from the memory map's table as it stands; all null (the
     // accessors decide everything) while the address mask is not 16 bits.
     static void LoadView(CPageView& view) {
         const CMemory::CPageDescriptor* pages = s_pageTable;
+        view.table = pages;
+        view.mask = s_addressMask;
+        view.size = s_memorySize;
+        view.generation = CMemory::GetLayoutGeneration();
+        view.loaded = true;
         const bool direct = pages != nullptr && s_addressMask == 0xFFFF;
         for (uint32_t p = 0; p < CPageView::kPages; ++p) {
             const uintptr_t address = static_cast<uintptr_t>(p) << CMemory::kPageShift;

@@ -33,6 +33,8 @@ bool CopySizeWrite(uint32_t size) {
 
 } // namespace
 
+std::atomic<uint32_t> CMemory::s_layoutGeneration{0};
+
 CMemory::CMemory()
     : m_size(0), m_pageCount(0), m_addressLimit(0), m_allocation(nullptr), m_ramBase(nullptr), m_pages(nullptr),
       m_extraSize(0), m_extraArea(nullptr), m_extraSwitchedIn(false), m_allocationBytes(0), m_mainSize(0),
@@ -49,6 +51,7 @@ CMemory::~CMemory() {
 // Life cycle
 
 void CMemory::Release() {
+    CountLayoutChange();
     m_sizeWord = nullptr;
     m_limitWord = nullptr;
     m_limitMinus2Word = nullptr;
@@ -90,6 +93,7 @@ void CMemory::ResetPage(uint32_t page) {
 }
 
 void CMemory::ResetAllPages() {
+    CountLayoutChange();
     for (uint32_t page = 0; page < m_pageCount; ++page)
         ResetPage(page);
     // The guard page in front of an extra area answers nothing.
@@ -98,6 +102,7 @@ void CMemory::ResetAllPages() {
 }
 
 void CMemory::NotifyPage(int32_t page) {
+    CountLayoutChange();
     if (m_machine == nullptr)
         return;
     CProcessorInterface* processor = m_machine->GetMainProcessor();
@@ -527,11 +532,27 @@ bool CMemory::MapExternal(uint32_t firstPage, uint32_t count, uint8_t* block) {
     return true;
 }
 
+bool CMemory::MapExternalRead(uint32_t firstPage, uint32_t count, uint8_t* block) {
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint32_t page = firstPage + i;
+        if (page < firstPage || page >= m_pageCount)
+            return false;
+        CPageDescriptor& d = m_pages[page];
+        d.flags &= ~(kPageReadHandler | kPageReadUnaliased);
+        d.readContext = block != nullptr ? block + static_cast<size_t>(i) * kPageSize : OwnBytes(page);
+        d.readHandler = ReadPageRelative;
+        d.readAlias = page;
+        NotifyPage(static_cast<int32_t>(page));
+    }
+    return true;
+}
+
 bool CMemory::ResetPages(uint32_t firstPage, uint32_t count) {
     return MapExternal(firstPage, count, nullptr);
 }
 
 bool CMemory::SetPageWatch(uint32_t firstPage, uint32_t count, bool on) {
+    CountLayoutChange();
     for (uint32_t i = 0; i < count; ++i) {
         const uint32_t page = firstPage + i;
         if (page < firstPage || page >= m_pageCount)

@@ -40,6 +40,7 @@
 // then "MDT<n>" false; with an extra area "VBA" bool (switched in) and "VBDT" blob.
 //
 // Emulation thread only; no access allocates or locks.
+#include <atomic>
 #include <cstdint>
 
 #include "emu/framework/CObject.h"
@@ -131,6 +132,9 @@ public:
 
     // --- Table access for the processor's direct path --------------------------
     CPageDescriptor* GetPageTable() const { return m_pages; }
+    // Counts every change to any map's descriptors (and every new or freed
+    // table), so that a processor's copy of the table knows when it is stale.
+    static uint32_t GetLayoutGeneration() { return s_layoutGeneration.load(std::memory_order_relaxed); }
     uint8_t* GetRamBase() const { return m_ramBase; }
     // Number of addressable bytes; addresses at or above it are out of range.
     uint32_t GetSize() const { return m_size; }
@@ -177,6 +181,9 @@ public:
     // As ResetPages, over successive 1 KB pieces of the caller's block (not
     // owned; null: the pages' own RAM).
     bool MapExternal(uint32_t firstPage, uint32_t count, uint8_t* block);
+    // The read side only of MapExternal: reads (the direct path's too) come
+    // from the caller's block, writes keep what they had. False past the table.
+    bool MapExternalRead(uint32_t firstPage, uint32_t count, uint8_t* block);
     // Sets or clears the write watch. False past the table.
     bool SetPageWatch(uint32_t firstPage, uint32_t count, bool on);
     // Marks pages as saved in the state or left out of it. False past the table.
@@ -233,6 +240,7 @@ private:
     void ResetPage(uint32_t page);
     void ResetAllPages();
     void NotifyPage(int32_t page);
+    static void CountLayoutChange() { s_layoutGeneration.fetch_add(1, std::memory_order_relaxed); }
     bool ReadInPage(uint32_t address, uint32_t size, uint8_t* value, uint8_t flag);
     bool WriteInPage(uint32_t address, uint32_t size, uint8_t* value);
 
@@ -242,6 +250,7 @@ private:
     uint8_t* m_allocation;    // owned, m_allocationBytes + 1 KB
     uint8_t* m_ramBase;       // inside m_allocation: emulated byte 0
     CPageDescriptor* m_pages; // owned, m_pageCount entries
+    static std::atomic<uint32_t> s_layoutGeneration;
     uint8_t m_defaultValue[8];
     CReadHook m_outOfRangeRead;
     CWriteHook m_outOfRangeWrite;

@@ -153,6 +153,14 @@ public:
         for (int32_t line = m_firstDrawnLine; line <= m_lastDrawnLine; ++line)
             m_lineFlags[line] &= static_cast<uint8_t>(~kLineDrawn);
     }
+    // One line drawn again at its next turn; nothing for a line not drawn.
+    void InvalidateLine(int32_t line) {
+        uint8_t& flags = m_lineFlags[line & kLineIndexMask];
+        if ((flags & kLineDrawn) == 0)
+            return;
+        flags &= static_cast<uint8_t>(~kLineDrawn);
+        ++m_linesToDraw;
+    }
     int32_t GetChangedLineCount() const { return m_changedLineCount; }
     int32_t GetLinesToDraw() const { return m_linesToDraw; }
     int32_t GetFirstDrawnLine() const { return m_firstDrawnLine; }

@@ -183,7 +183,8 @@ public:
     // Page type of a page (address >> 8) in a map, and a map's windows.
     static uint8_t GetPageType(int map, int page);
     static const CWindows& GetMapWindows(int map);
-    // Whether a 1 KB block of the address space needs the mapped handlers.
+    // Whether a 1 KB block of the address space needs the mapped handlers in
+    // some map.
     static bool IsMappedBlock(uint32_t block);
 
     // --- Fields the front end and the tests read -----------------------------------
@@ -214,6 +215,10 @@ private:
     // Start steps (CMachine_Korvet_Start.cpp).
     bool LoadRom();
     bool InstallMemoryHandlers();
+    // The mapped handlers on the blocks with a non-RAM page in the current
+    // map, and off the others: RAM of the current map stays on the memory
+    // service's direct path. Changes only the blocks that differ.
+    void InstallMapHandlers();
     void ProgramBiosChips();
     bool BootFromFloppy();
 

@@ -75,9 +75,11 @@ constexpr int kPagesPerBlock = CMemory::kPageSize >> 8;
 struct CMapTables {
     uint8_t types[CMachine_Korvet::kMapCount][CMachine_Korvet::kPagesPerMap];
     CMachine_Korvet::CWindows windows[CMachine_Korvet::kMapCount];
-    bool mappedBlocks[kBlocks]; // a block with a non-RAM page in any map
+    bool mappedBlocks[kBlocks];                     // a block with a non-RAM page in any map
+    uint64_t mapBlocks[CMachine_Korvet::kMapCount]; // bit n: block n has a non-RAM page in the map
+    uint64_t romBlocks[CMachine_Korvet::kMapCount]; // bit n: block n is all ROM in the map
 
-    CMapTables() : types(), windows(), mappedBlocks() {
+    CMapTables() : types(), windows(), mappedBlocks(), mapBlocks(), romBlocks() {
         for (int map = 0; map < CMachine_Korvet::kMapCount; ++map) {
             const CMapRow& row = kMapTable[map];
             uint8_t* type = types[map];
@@ -98,8 +100,17 @@ struct CMapTables {
             Mark(type, row.text, kTextPages, CMachine_Korvet::kPageText);
             Mark(type, row.graph, kGraphPages, CMachine_Korvet::kPageGraph);
             for (int page = 0; page < CMachine_Korvet::kPagesPerMap; ++page) {
-                if (type[page] != CMachine_Korvet::kPageRam)
+                if (type[page] != CMachine_Korvet::kPageRam) {
                     mappedBlocks[page / kPagesPerBlock] = true;
+                    mapBlocks[map] |= uint64_t{1} << (page / kPagesPerBlock);
+                }
+            }
+            for (uint32_t block = 0; block < kBlocks; ++block) {
+                bool rom = true;
+                for (int page = 0; page < kPagesPerBlock; ++page)
+                    rom = rom && type[block * kPagesPerBlock + page] == CMachine_Korvet::kPageRom;
+                if (rom)
+                    romBlocks[map] |= uint64_t{1} << block;
             }
         }
     }
@@ -143,6 +154,38 @@ void CMachine_Korvet::SelectMemoryMap(uint32_t sysreg) {
     m_keyboardBase = m_currentWindows->keyboard;
     m_textBase = m_currentWindows->text;
     m_graphBase = m_currentWindows->graph;
+    InstallMapHandlers();
+}
+
+void CMachine_Korvet::InstallMapHandlers() {
+    CMemory* memory = m_serviceMemory;
+    if (memory == nullptr || memory->GetPageCount() < kBlocks + kRomMaxSize / CMemory::kPageSize)
+        return;
+    const CMemory::CPageDescriptor* pages = memory->GetPageTable();
+    const CMapTables& tables = MapTables();
+    for (uint32_t block = 0; block < kBlocks; ++block) {
+        if (!IsMappedBlock(block))
+            continue;
+        const CMemory::CPageDescriptor& d = pages[block];
+        const bool readOurs = (d.flags & CMemory::kPageReadHandler) != 0 && d.readHandler == ReadMappedCallback;
+        const bool writeOurs = (d.flags & CMemory::kPageWriteHandler) != 0 && d.writeHandler == WriteMappedCallback;
+        uint8_t* const rom = Ram() + kRomImage + block * CMemory::kPageSize;
+        if (((tables.mapBlocks[m_mapNumber] >> block) & 1) == 0) {
+            if (readOurs || writeOurs || d.readContext == rom)
+                memory->ResetPages(block, 1);
+        } else if (((tables.romBlocks[m_mapNumber] >> block) & 1) != 0) {
+            // ROM reads straight from the image, writes into the RAM under it.
+            if (readOurs || writeOurs)
+                memory->ResetPages(block, 1);
+            if (d.readContext != rom)
+                memory->MapExternalRead(block, 1, rom);
+        } else {
+            if (!readOurs || d.readContext != this)
+                memory->SetReadHandler(block, 1, this, ReadMappedCallback, false);
+            if (!writeOurs || d.writeContext != this)
+                memory->SetWriteHandler(block, 1, this, WriteMappedCallback, false);
+        }
+    }
 }
 
 uint8_t* CMachine_Korvet::Ram() const {

@@ -99,14 +99,7 @@ bool CMachine_Korvet::InstallMemoryHandlers() {
     CMemory* memory = m_serviceMemory;
     if (!memory->SetPageAccess(3, 0, ramBlocks) || !memory->SetPageAccess(1, ramBlocks, romBlocks))
         return false;
-    // Blocks that are RAM in every map stay on the memory service's direct path.
-    for (uint32_t block = 0; block < ramBlocks; ++block) {
-        if (!IsMappedBlock(block))
-            continue;
-        if (!memory->SetReadHandler(block, 1, this, ReadMappedCallback, false) ||
-            !memory->SetWriteHandler(block, 1, this, WriteMappedCallback, false))
-            return false;
-    }
+    InstallMapHandlers();
     return true;
 }
 

@@ -52,11 +52,8 @@ void CVideo_Korvet::WriteText(uint32_t offset, uint8_t value) {
 // --- GRAPH ---------------------------------------------------------------------------------------
 
 void CVideo_Korvet::InvalidateLine(int32_t line) {
-    // The renderer's line record offers a whole-screen invalidation only, so
-    // a graphics write to a drawn line has every drawn line drawn again; a
-    // run of writes before the next drawing costs one comparison each.
-    if (m_hostLink != nullptr && m_hostLink->IsLineDrawn(line))
-        m_hostLink->InvalidateDrawnLines();
+    if (m_hostLink != nullptr)
+        m_hostLink->InvalidateLine(line);
 }
 
 void CVideo_Korvet::WriteGraph(int32_t offset, int32_t value) {

@@ -372,6 +372,19 @@ TEST_F(MemoryTest, MapExternalUsesTheCallersBlockUntilReset) {
     EXPECT_FALSE(m_memory.ResetPages(60, 10));
 }
 
+TEST_F(MemoryTest, MapExternalReadReadsTheBlockAndWritesOwnRam) {
+    std::vector<uint8_t> block(kKb, 0);
+    block[5] = 0xEE;
+    m_memory.SetReadHandler(12, 1, &m_probe, CProbe::Read, true);
+    ASSERT_TRUE(m_memory.MapExternalRead(12, 1, block.data()));
+    EXPECT_EQ(0xEE, m_memory.ReadByte(12 * kKb + 5, 0));
+    m_memory.WriteByte(12 * kKb + 5, 0x21);
+    EXPECT_EQ(0xEE, block[5]);
+    EXPECT_EQ(0x21, Ram()[12 * kKb + 5]);
+    EXPECT_EQ(CMemory::kDirectRead, m_memory.GetPageTable()[12].flags & CMemory::kTestFetch);
+    EXPECT_FALSE(m_memory.MapExternalRead(65, 2, block.data()));
+}
+
 TEST_F(MemoryTest, AliasesKeepExternalBlocksMapped) {
     std::vector<uint8_t> target(kKb, 0x71), source(kKb, 0x72);
     ASSERT_TRUE(m_memory.MapExternal(12, 1, target.data()));

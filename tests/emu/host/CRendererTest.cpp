@@ -191,6 +191,19 @@ TEST(CRenderer, HeightOf2048CountsNoLines) {
     EXPECT_TRUE(renderer.IsLineDrawn(3));
 }
 
+TEST(CRenderer, InvalidatingALineCountsItOnceAndOnlyWhenDrawn) {
+    CSizedRenderer renderer;
+    ASSERT_TRUE(renderer.SetSize(4, 10, false));
+    renderer.MarkLineDrawn(3);
+    renderer.MarkLineDrawn(7);
+    renderer.InvalidateLine(3);
+    renderer.InvalidateLine(3);
+    renderer.InvalidateLine(5);
+    EXPECT_EQ(9, renderer.GetLinesToDraw());
+    EXPECT_FALSE(renderer.IsLineDrawn(3));
+    EXPECT_TRUE(renderer.IsLineDrawn(7));
+}
+
 TEST(CRenderer, SetSizeStartsANewLineRecord) {
     CSizedRenderer renderer;
     ASSERT_TRUE(renderer.SetSize(4, 10, false));

@@ -4,6 +4,8 @@
 // model comes up to the CP/M prompt.
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "KorvetTestSupport.h"
@@ -89,6 +91,47 @@ TEST(KorvetBoot, EveryModelBootsTheSystemDiskToThePrompt) {
         EXPECT_TRUE(rig.Machine().GetSoftware()->IsInstalled()) << name;
         EXPECT_FALSE(rig.Machine().GetSoftware()->IsOutputOn()) << name;
     }
+}
+
+// FNV-1a over the state, without the disk image's path (it names the
+// scratch folder): the bytes from the path field's name to the file name's end.
+uint64_t StateHash(korvettest::Bytes state) {
+    const std::string field = "FDFLE0";
+    const std::string name = "system.kdi";
+    std::string wideName;
+    for (char c : name)
+        wideName.append({c, '\0'});
+    const std::string text(state.begin(), state.end());
+    const size_t end = text.find(wideName);
+    const size_t start = text.rfind(field, end);
+    EXPECT_NE(end, std::string::npos);
+    EXPECT_NE(start, std::string::npos);
+    if (end != std::string::npos && start != std::string::npos)
+        state.erase(state.begin() + static_cast<std::ptrdiff_t>(start),
+                    state.begin() + static_cast<std::ptrdiff_t>(end));
+    uint64_t hash = 0xCBF29CE484222325ull;
+    for (uint8_t byte : state)
+        hash = (hash ^ byte) * 0x100000001B3ull;
+    return hash;
+}
+
+// Speed work must not change what the machine does: the prompt comes at the
+// same frame and a state saved at a fixed time is the same, byte for byte.
+TEST(KorvetBoot, Korvet20BootIsTheSameToTheFrameAndByte) {
+    const uint64_t kFrame = kSecond / 50;
+    CKorvetRig rig(CMachine_Korvet::kModelKorvet20);
+    rig.InstallModelRom();
+    ASSERT_TRUE(rig.Build());
+    ASSERT_TRUE(MountSystemDisk(rig));
+    ASSERT_TRUE(rig.PowerOn());
+    int frames = 0;
+    for (; frames < 15 * 50 && Screen(rig).find("A>") == std::string::npos; ++frames)
+        rig.Run(kFrame);
+    EXPECT_EQ(frames, 477) << Screen(rig);
+    EXPECT_EQ(rig.Machine().GetCpu()->GetCycleCount(), 23859540u);
+    rig.Run(12 * kSecond - rig.Machine().GetCpu()->GetCycleCount());
+    EXPECT_EQ(rig.Machine().GetCpu()->GetCycleCount(), 30000028u);
+    EXPECT_EQ(StateHash(rig.Save()), 0xF2D9AC23620FFA0ull);
 }
 
 } // namespace

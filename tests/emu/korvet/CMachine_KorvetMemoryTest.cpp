@@ -104,6 +104,26 @@ TEST_F(KorvetMemory, RomPagesReadTheImageAndWriteTheRamBelow) {
     EXPECT_EQ(m_rig.Read(0x1000), static_cast<uint8_t>(~m_rom[0x1000]));
 }
 
+// Only what is not RAM in the current map leaves the direct path: ROM blocks
+// read the image directly, window blocks go through the handlers.
+TEST_F(KorvetMemory, DirectPathFollowsTheCurrentMap) {
+    const emu::CMemory::CPageDescriptor* pages = Machine().GetMemoryService()->GetPageTable();
+    const auto direct = [&](uint32_t block) {
+        return (pages[block].flags & emu::CMemory::kTestFetch) == emu::CMemory::kDirectRead &&
+               (pages[block].flags & emu::CMemory::kTestWrite) == emu::CMemory::kDirectWrite;
+    };
+    EXPECT_TRUE(direct(0));
+    EXPECT_EQ(pages[0].readContext, m_rig.Ram() + CMachine_Korvet::kRomImage);
+    EXPECT_EQ(pages[0].writeContext, m_rig.Ram());
+    EXPECT_FALSE(direct(0x3800 >> 10));
+    EXPECT_TRUE(direct(0xF800 >> 10));
+    m_rig.Write(0x3A7F, 0x1C); // map 7: no ROM, windows from F800h
+    EXPECT_TRUE(direct(0));
+    EXPECT_EQ(pages[0].readContext, m_rig.Ram());
+    EXPECT_TRUE(direct(0x3800 >> 10));
+    EXPECT_FALSE(direct(0xF800 >> 10));
+}
+
 TEST_F(KorvetMemory, Map12HasNoKeyboardOrTextWindow) {
     m_rig.Write(0x3A7F, 0x30);
     ASSERT_EQ(Machine().GetMemoryMap(), 12);

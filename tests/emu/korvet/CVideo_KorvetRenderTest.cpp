@@ -222,6 +222,16 @@ TEST_F(CVideo_KorvetRenderTest, OnlyStaleLinesAreDrawn) {
     EXPECT_EQ(256, m_rig.m_renderer.GetChangedLineCount());
 }
 
+TEST_F(CVideo_KorvetRenderTest, GraphicsWriteRedrawsOnlyItsOwnLine) {
+    m_rig.RunFrame();
+    m_rig.m_renderer.Present();
+    Video().WriteNcreg(0x8E);
+    Video().WriteGraph(77 * 64, 0x80);
+    EXPECT_TRUE(Video().RenderFrame());
+    EXPECT_EQ(1, m_rig.m_renderer.GetChangedLineCount());
+    EXPECT_EQ(CVideo_Korvet::kFixedColours[7], m_rig.Pixel(0, 77));
+}
+
 TEST_F(CVideo_KorvetRenderTest, DisplayedPageDecidesWhatIsShown) {
     Video().WriteVireg(0x40); // processor page 1, displayed page 0
     Video().WriteNcreg(0x8E);
