@@ -1,6 +1,11 @@
 // The OpenGL renderer in a real window. The test machine's display offers a
 // usable OpenGL (software Mesa under Wine on Xvfb); a window whose pixel
 // format is already taken makes the renderer fall back to GDI.
+//
+// The windows are top-level ones: Wine 8.0 on the test machine's Xvfb draws a
+// child window's OpenGL into an offscreen X window whose contents never reach
+// the screen (a top-level window shows them), so a child-window case, like the
+// program's emulation screen, cannot pass there.
 #include "HostWindowTestSupport.h"
 
 #include <GL/gl.h>
