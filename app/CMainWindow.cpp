@@ -126,6 +126,10 @@ void CMainWindow::ReportUnsavedSettings(const common::CPath& extra) {
     }
     common::CWideString caption;
     caption.AssignString(m_manager.GetTitle());
+    ShowWarning(text, caption);
+}
+
+void CMainWindow::ShowWarning(const common::CWideString& text, const common::CWideString& caption) {
     gui::Windows::CMessageBox box;
     box.SetKind(gui::CMessageBoxInterface::kKindWarning);
     box.Show(this, text, caption);

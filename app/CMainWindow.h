@@ -68,6 +68,8 @@ public:
     // Tells the user which settings files could not be written (the manager's
     // list, plus `extra` when not empty); nothing when all were.
     void ReportUnsavedSettings(const common::CPath& extra);
+    // A warning with one OK button, over this window.
+    void ShowWarning(const common::CWideString& text, const common::CWideString& caption);
     void SyncWithCore(bool force);
     void UpdateToolbar();
     // A message box, once per run of the program, when the selected sound

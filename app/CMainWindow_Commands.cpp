@@ -79,9 +79,7 @@ void ShowStateFailure(CMainWindow* main, int32_t commandTextId, CStateReport& re
     const size_t tab = caption.find(u'\t');
     if (tab != common::WideText::npos)
         caption.resize(tab);
-    gui::Windows::CMessageBox box;
-    box.SetKind(gui::CMessageBoxInterface::kKindWarning);
-    box.Show(main, text, common::CWideString(caption.c_str()));
+    main->ShowWarning(text, common::CWideString(caption.c_str()));
 }
 
 } // namespace

@@ -15,7 +15,6 @@
 #include "emu/framework/CComputer.h"
 #include "emu/framework/CDiskController.h"
 #include "emu/framework/CMediaSlot.h"
-#include "gui/windows/CMessageBox.h"
 #include "gui/windows/COpenFileDialog.h"
 
 namespace emu {
@@ -237,9 +236,7 @@ bool CMainWindow::LoadImageIntoDrive(int32_t, CMediaSlot* slot) {
         text.AppendString(path);
         common::CWideString caption;
         caption.AssignString(m_manager.GetTitle());
-        gui::Windows::CMessageBox box;
-        box.SetKind(gui::CMessageBoxInterface::kKindWarning);
-        box.Show(this, text, caption);
+        ShowWarning(text, caption);
     }
     return true;
 }

@@ -13,7 +13,6 @@
 #include "common/OsHelpers.h"
 #include "emu/core/CEmulator.h"
 #include "emu/framework/CMediaSlot.h"
-#include "gui/windows/CMessageBox.h"
 
 namespace emu {
 
@@ -131,10 +130,8 @@ void CMainWindow::TellSoundFailure(const char* outputName) {
     if (outputName == nullptr || s_told)
         return;
     s_told = true;
-    gui::Windows::CMessageBox box;
-    box.SetKind(gui::CMessageBoxInterface::kKindWarning);
-    box.Show(this, FormatSoundFailureNotice(common::CLocale::GetLanguage(), outputName),
-             common::CLocale::GetText(TextId::kSound));
+    ShowWarning(FormatSoundFailureNotice(common::CLocale::GetLanguage(), outputName),
+                common::CLocale::GetText(TextId::kSound));
 }
 
 int32_t CMainWindow::GetDriveIconIndex(const CMediaSlot* slot, int32_t lampPhase, bool running) {
