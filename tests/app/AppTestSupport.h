@@ -137,8 +137,8 @@ public:
     bool Start(const char* config = nullptr, void (*adjust)(emu::CEmulatorManager&) = nullptr, int show = SW_HIDE) {
         if (config != nullptr && !SaveStartSettings(config, adjust))
             return false;
-        if (!m_application.Startup(&m_exitCode, GetModuleHandleW(nullptr), nullptr,
-                                   std::vector<common::CWideString>(), show))
+        if (!m_application.Startup(&m_exitCode, GetModuleHandleW(nullptr), nullptr, std::vector<common::CWideString>(),
+                                   show))
             return false;
         m_window = dynamic_cast<emu::CMainWindow*>(m_application.GetMainFrame());
         return m_window != nullptr;

@@ -288,8 +288,10 @@ TEST(CMainWindowTest, SynchronizationItemsSetThePaceOfTheLoop) {
     emu::CMainWindow* window = program.Window();
     emu::CEmulator* computer = window->GetComputer();
     ASSERT_NE(computer, nullptr);
-    gui::CMenuItem* sync = apptest::ItemWithHandler(window->GetMainMenu()->m_emulationMenu, &emu::CMainWindow::OnMenuSynchronization);
-    gui::CMenuItem* fastInit = apptest::ItemWithHandler(window->GetMainMenu()->m_emulationMenu, &emu::CMainWindow::OnMenuFastInit);
+    gui::CMenuItem* sync =
+        apptest::ItemWithHandler(window->GetMainMenu()->m_emulationMenu, &emu::CMainWindow::OnMenuSynchronization);
+    gui::CMenuItem* fastInit =
+        apptest::ItemWithHandler(window->GetMainMenu()->m_emulationMenu, &emu::CMainWindow::OnMenuFastInit);
     ASSERT_TRUE(sync != nullptr && fastInit != nullptr);
     ASSERT_TRUE(computer->IsSynchronized() && computer->IsPacing());
 

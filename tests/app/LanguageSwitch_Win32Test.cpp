@@ -22,9 +22,8 @@ std::u16string WindowText(gui::Windows::CButton* button) {
 TEST(LanguageSwitchTest, SwitchingToRussianRecaptionsMenusAndToolbar) {
     CProgramFolder folder("app-language");
     apptest::CStartedProgram program;
-    ASSERT_TRUE(program.Start("korvet", [](emu::CEmulatorManager& settings) {
-        settings.guiLanguadge = common::CLocale::kEnglish;
-    }));
+    ASSERT_TRUE(program.Start(
+        "korvet", [](emu::CEmulatorManager& settings) { settings.guiLanguadge = common::CLocale::kEnglish; }));
     emu::CMainWindow* window = program.Window();
     emu::CMainMenu* menu = window->GetMainMenu();
     ASSERT_NE(menu, nullptr);
