@@ -3,7 +3,8 @@
 // to the next event as the emulator core's run loop drives it, with video
 // drawn into pixel rows and sound produced into a silent output. Reports
 // emulated seconds per host second (times real time) and fails when the
-// prompt does not appear.
+// prompt does not appear. The silent sound output and the renderer with pixel
+// rows are the machine tests' own.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -13,7 +14,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "common/CTextConsole.h"
 #include "common/HostFiles.h"
@@ -22,12 +22,13 @@
 #include "emu/framework/CBus.h"
 #include "emu/framework/CDrives.h"
 #include "emu/framework/CMediaSlot.h"
-#include "emu/host/CRenderer.h"
-#include "emu/host/CSoundOutput.h"
 #include "emu/korvet/CMachine_Korvet.h"
 #include "emu/korvet/CVideo_Korvet.h"
+#include "emu/korvet/KorvetTestSupport.h"
 
 namespace {
+
+using machinetest::Wide;
 
 constexpr uint64_t kSecond = 2500000; // emulated cycles
 constexpr uint64_t kIdleEnd = 60 * kSecond;
@@ -37,48 +38,6 @@ std::string SharedData() {
     const char* folder = std::getenv("KORVET_SHARED_DATA");
     return std::string(folder != nullptr ? folder : KORVET_SHARED_DATA) + "/";
 }
-
-common::WideText Wide(const std::string& text) {
-    return common::WideText(text.begin(), text.end());
-}
-
-// Takes every sound block without playing it.
-class CSilentSoundOutput : public emu::CSoundOutput {
-public:
-    bool Open(uint32_t rate, uint32_t /*bits*/, uint32_t blocks) override {
-        m_samples.assign(blocks != 0 ? rate / blocks : 0, kNoSample);
-        return !m_samples.empty();
-    }
-    void Silence() override {}
-    int32_t* NextStagingBuffer(uint32_t* count, int32_t* low, int32_t* high) override {
-        *count = static_cast<uint32_t>(m_samples.size());
-        *low = 0;
-        *high = 255;
-        return m_samples.data();
-    }
-    void QueueStagingBuffer() override {}
-
-private:
-    std::vector<int32_t> m_samples;
-};
-
-// Pixel rows in memory; each frame end lets the changed lines go as a
-// windowed renderer's present does.
-class CMemoryRenderer : public emu::CRenderer {
-public:
-    ~CMemoryRenderer() override { SetRows(0, 0, nullptr); }
-    bool SetSize(int32_t width, int32_t height, bool clientSized) override {
-        m_pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0u);
-        auto* rows = new common::ARGB*[height > 0 ? height : 1];
-        for (int32_t y = 0; y < height; ++y)
-            rows[y] = m_pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(width);
-        SetRows(width, height, rows);
-        return emu::CRenderer::SetSize(width, height, clientSized);
-    }
-
-private:
-    std::vector<common::ARGB> m_pixels;
-};
 
 // The text screen holds `text` somewhere.
 bool Shows(emu::CMachine_Korvet& machine, const char* text) {
@@ -117,8 +76,8 @@ void BM_Korvet20BootAndIdle(benchmark::State& state) {
     double promptSeconds = 0.0;
     for (auto _ : state) {
         common::CTextConsole console;
-        CSilentSoundOutput sound;
-        CMemoryRenderer renderer;
+        korvettest::CSilentSoundOutput sound;
+        videotest::CRowRenderer renderer;
         std::unique_ptr<emu::CMachine_Korvet> machine(
             emu::CMachine_Korvet::CreateModel(emu::CMachine_Korvet::kModelKorvet20));
         machine->SetConsole(&console);

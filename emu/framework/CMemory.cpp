@@ -514,34 +514,30 @@ bool CMemory::SetWriteAlias(uint32_t page, uint32_t target, uint32_t count) {
 }
 
 bool CMemory::MapExternal(uint32_t firstPage, uint32_t count, uint8_t* block) {
+    return MapBlock(firstPage, count, block, true);
+}
+
+bool CMemory::MapExternalRead(uint32_t firstPage, uint32_t count, uint8_t* block) {
+    return MapBlock(firstPage, count, block, false);
+}
+
+bool CMemory::MapBlock(uint32_t firstPage, uint32_t count, uint8_t* block, bool writes) {
     for (uint32_t i = 0; i < count; ++i) {
         const uint32_t page = firstPage + i;
         if (page < firstPage || page >= m_pageCount)
             return false;
         CPageDescriptor& d = m_pages[page];
         uint8_t* bytes = block != nullptr ? block + static_cast<size_t>(i) * kPageSize : OwnBytes(page);
-        d.flags &= ~(kPageReadHandler | kPageWriteHandler | kPageReadUnaliased | kPageWriteUnaliased);
+        d.flags &= ~(kPageReadHandler | kPageReadUnaliased);
         d.readContext = bytes;
         d.readHandler = ReadPageRelative;
         d.readAlias = page;
-        d.writeContext = bytes;
-        d.writeHandler = WritePageRelative;
-        d.writeAlias = page;
-        NotifyPage(static_cast<int32_t>(page));
-    }
-    return true;
-}
-
-bool CMemory::MapExternalRead(uint32_t firstPage, uint32_t count, uint8_t* block) {
-    for (uint32_t i = 0; i < count; ++i) {
-        const uint32_t page = firstPage + i;
-        if (page < firstPage || page >= m_pageCount)
-            return false;
-        CPageDescriptor& d = m_pages[page];
-        d.flags &= ~(kPageReadHandler | kPageReadUnaliased);
-        d.readContext = block != nullptr ? block + static_cast<size_t>(i) * kPageSize : OwnBytes(page);
-        d.readHandler = ReadPageRelative;
-        d.readAlias = page;
+        if (writes) {
+            d.flags &= ~(kPageWriteHandler | kPageWriteUnaliased);
+            d.writeContext = bytes;
+            d.writeHandler = WritePageRelative;
+            d.writeAlias = page;
+        }
         NotifyPage(static_cast<int32_t>(page));
     }
     return true;

@@ -240,6 +240,8 @@ private:
     void ResetPage(uint32_t page);
     void ResetAllPages();
     void NotifyPage(int32_t page);
+    // MapExternal's work; the write side too when `writes`.
+    bool MapBlock(uint32_t firstPage, uint32_t count, uint8_t* block, bool writes);
     static void CountLayoutChange() { s_layoutGeneration.fetch_add(1, std::memory_order_relaxed); }
     bool ReadInPage(uint32_t address, uint32_t size, uint8_t* value, uint8_t flag);
     bool WriteInPage(uint32_t address, uint32_t size, uint8_t* value);

@@ -6,13 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
-#include "app/CApplication.h"
-#include "app/CEmulatorManager.h"
-#include "app/CEmulatorSettings.h"
-#include "app/CMainMenu.h"
-#include "app/CMainWindow.h"
 #include "common/CNarrowString.h"
 #include "emu/core/CEmulator.h"
 #include "emu/framework/CComputer.h"
@@ -23,6 +17,7 @@
 namespace {
 
 using apptest::CProgramFolder;
+using apptest::MenuText;
 
 // Renames the submenu node and the item that runs it.
 struct CRenamePair {
@@ -71,12 +66,6 @@ private:
     CRenamePair m_rename;
 };
 
-std::u16string MenuText(gui::CPopupMenu* menu, int32_t position) {
-    wchar_t text[128] = {};
-    GetMenuStringW(menu->GetHandle(), static_cast<UINT>(position), text, 128, MF_BYPOSITION);
-    return std::u16string(text, text + wcslen(text));
-}
-
 bool MenuChecked(gui::CMenuItem* item) {
     return (GetMenuState(item->GetOwnerMenu()->GetHandle(), static_cast<UINT>(item->GetPosition()), MF_BYPOSITION) &
             MF_CHECKED) != 0;
@@ -93,18 +82,9 @@ gui::CMenuItem* FindByText(gui::CPopupMenu* menu, const char16_t* text) {
 TEST(CMainMenuTest, SubmodelsFormASubmenuThatSwitchesMachineAndSubmodel) {
     CProgramFolder folder("app-submodel");
     ASSERT_TRUE(folder.AddRoms());
-    {
-        emu::CEmulatorManager settings;
-        settings.EmuDefaultConfig.AssignNarrow("korvet20");
-        settings.EmuDefaultSound.AssignNarrow("No Sound");
-        ASSERT_TRUE(emu::CEmulatorSettings::Save(settings));
-    }
-    int32_t exitCode = -1;
-    emu::CApplication application;
-    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr,
-                                    std::vector<common::CWideString>(), SW_HIDE));
-    emu::CMainWindow* window = dynamic_cast<emu::CMainWindow*>(application.GetMainFrame());
-    ASSERT_NE(window, nullptr);
+    apptest::CStartedProgram program;
+    ASSERT_TRUE(program.Start("korvet20"));
+    emu::CMainWindow* window = program.Window();
     window->GetManager().AddConfigs(new CTwinMachine());
     ASSERT_EQ(window->GetManager().GetConfigCount(), 5);
     emu::CMainMenu* menu = window->GetMainMenu();
@@ -155,10 +135,6 @@ TEST(CMainMenuTest, SubmodelsFormASubmenuThatSwitchesMachineAndSubmodel) {
     EXPECT_TRUE(rename->Command(-1));
     EXPECT_EQ(MenuText(level, rename->GetPosition()), u"Renamed");
     EXPECT_EQ(MenuText(menu->m_computerMenu, level->GetPosition()), u"Level 1");
-
-    window->Close();
-    application.Quit();
-    g_pApplication = nullptr;
 }
 
 } // namespace

@@ -5,15 +5,9 @@
 // computer.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
-#include <vector>
 
-#include "app/CApplication.h"
-#include "app/CEmulatorManager.h"
-#include "app/CEmulatorSettings.h"
-#include "app/CMainMenu.h"
-#include "app/CMainWindow.h"
-#include "app/TextIds.h"
 #include "common/CLocale.h"
 #include "emu/core/CEmulator.h"
 #include "gui/CPopupMenu.h"
@@ -23,61 +17,29 @@
 namespace {
 
 using apptest::CProgramFolder;
-
-std::u16string WindowText(HWND window) {
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return std::u16string(text, text + wcslen(text));
-}
-
-std::u16string MenuText(gui::CPopupMenu* menu, int32_t position) {
-    wchar_t text[128] = {};
-    GetMenuStringW(menu->GetHandle(), static_cast<UINT>(position), text, 128, MF_BYPOSITION);
-    return std::u16string(text, text + wcslen(text));
-}
+using apptest::MenuText;
+using apptest::WindowText;
 
 class CMainWindowToolbarTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_folder.AddRoms());
-        {
-            emu::CEmulatorManager settings;
-            settings.EmuDefaultConfig.AssignNarrow("korvet20");
-            settings.EmuDefaultSound.AssignNarrow("No Sound");
+        m_program = std::make_unique<apptest::CStartedProgram>();
+        ASSERT_TRUE(m_program->Start("korvet20", [](emu::CEmulatorManager& settings) {
             settings.EmuCaptureMouseOnDblClick = false;
             settings.guiLanguadge = 0;
-            ASSERT_TRUE(emu::CEmulatorSettings::Save(settings));
-        }
-        ASSERT_TRUE(m_application.Startup(&m_exitCode, GetModuleHandleW(nullptr), nullptr,
-                                          std::vector<common::CWideString>(), SW_HIDE));
-        m_window = dynamic_cast<emu::CMainWindow*>(m_application.GetMainFrame());
-        ASSERT_NE(m_window, nullptr);
+        }));
+        m_window = m_program->Window();
         m_menu = m_window->GetMainMenu();
     }
     void TearDown() override {
-        if (m_window != nullptr)
-            m_window->Close();
-        m_application.Quit();
-        g_pApplication = nullptr;
+        m_program.reset();
         common::CLocale::SelectLanguage(0);
     }
-    // The Settings menu's item of a language.
-    gui::CMenuItem* LanguageItem(int32_t language) {
-        for (int32_t i = 0; i < m_menu->m_settingsMenu->GetItemCount(); ++i) {
-            gui::CMenuItem* entry = m_menu->m_settingsMenu->GetItem(i);
-            if (entry->GetTextId() != emu::TextId::kLanguage)
-                continue;
-            for (int32_t k = 0; k < entry->GetItemCount(); ++k) {
-                if (entry->GetItem(k)->DataValue() == language)
-                    return entry->GetItem(k);
-            }
-        }
-        return nullptr;
-    }
+    gui::CMenuItem* LanguageItem(int32_t language) { return apptest::LanguageItem(m_menu, language); }
 
     CProgramFolder m_folder{"app-captions"};
-    int32_t m_exitCode = -1;
-    emu::CApplication m_application;
+    std::unique_ptr<apptest::CStartedProgram> m_program;
     emu::CMainWindow* m_window = nullptr;
     emu::CMainMenu* m_menu = nullptr;
 };

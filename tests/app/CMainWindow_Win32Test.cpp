@@ -8,11 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/CApplication.h"
-#include "app/CEmulatorManager.h"
-#include "app/CEmulatorSettings.h"
-#include "app/CMainMenu.h"
-#include "app/CMainWindow.h"
 #include "app/TextIds.h"
 #include "common/CPath.h"
 #include "emu/core/CEmulator.h"
@@ -26,7 +21,9 @@
 
 namespace {
 
+using apptest::Boxes;
 using apptest::CProgramFolder;
+using apptest::CStartedProgram;
 
 // What the timer callback saw; the test reads it after the loop.
 struct CRunRecord {
@@ -87,23 +84,17 @@ void CALLBACK DriveTheWindow(HWND, UINT, UINT_PTR, DWORD) {
 TEST(CMainWindowTest, RunsTheMachineAndClosesCleanly) {
     CProgramFolder folder("app-run");
     ASSERT_TRUE(folder.AddRoms());
-    {
-        emu::CEmulatorManager settings;
-        settings.EmuDefaultConfig.AssignNarrow("korvet20");
+    auto windowed = [](emu::CEmulatorManager& settings) {
         settings.guiMaximizeOnStartup = false;
         settings.EmuCaptureMouseOnDblClick = false;
-        settings.EmuDefaultSound.AssignNarrow("No Sound");
-        ASSERT_TRUE(emu::CEmulatorSettings::Save(settings));
-    }
+    };
 
     int32_t exitCode = -1;
     {
-        emu::CApplication application;
-        ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr,
-                                        std::vector<common::CWideString>(), SW_SHOWNORMAL));
-        EXPECT_EQ(g_pApplication, &application);
-        emu::CMainWindow* window = dynamic_cast<emu::CMainWindow*>(application.GetMainFrame());
-        ASSERT_NE(window, nullptr);
+        CStartedProgram program;
+        ASSERT_TRUE(program.Start("korvet20", windowed, SW_SHOWNORMAL));
+        EXPECT_EQ(g_pApplication, &program.Application());
+        emu::CMainWindow* window = program.Window();
         ASSERT_NE(window->GetComputer(), nullptr);
         EXPECT_EQ(window->GetSelectedConfig(), 2);
         EXPECT_FALSE(window->GetComputer()->IsActive());
@@ -114,10 +105,8 @@ TEST(CMainWindowTest, RunsTheMachineAndClosesCleanly) {
         Record().window = window;
         const UINT_PTR timer = SetTimer(nullptr, 0, 50, &DriveTheWindow);
         ASSERT_NE(timer, 0u);
-        exitCode = application.Run();
+        exitCode = program.Run();
         KillTimer(nullptr, timer);
-        application.Quit();
-        g_pApplication = nullptr;
     }
     EXPECT_EQ(exitCode, 0);
     EXPECT_TRUE(Record().startedRunning);
@@ -150,12 +139,9 @@ TEST(CMainWindowTest, CommandTableBuildsTheBar) {
     }
     EXPECT_EQ(commands, 14);
 
-    int32_t exitCode = -1;
-    emu::CApplication application;
-    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr, std::vector<common::CWideString>(),
-                                    SW_HIDE));
-    emu::CMainWindow* window = dynamic_cast<emu::CMainWindow*>(application.GetMainFrame());
-    ASSERT_NE(window, nullptr);
+    CStartedProgram program;
+    ASSERT_TRUE(program.Start());
+    emu::CMainWindow* window = program.Window();
     emu::CMainMenu* menu = window->GetMainMenu();
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(menu->GetItemCount(), 10);
@@ -189,10 +175,6 @@ TEST(CMainWindowTest, CommandTableBuildsTheBar) {
     EXPECT_EQ(about->GetHandler(), &emu::CMainWindow::OnMenuAbout);
     EXPECT_TRUE(emu::CMainWindow::OnMenuAbout(about, -1, gui::CMenuItem::kModeUpdate, 0));
     EXPECT_FALSE(emu::CMainWindow::OnMenuAbout(about, -1, 2, 0));
-
-    window->Close();
-    application.Quit();
-    g_pApplication = nullptr;
 }
 
 // The toolbar's buttons run the computer like the Emulation menu's items and
@@ -200,19 +182,9 @@ TEST(CMainWindowTest, CommandTableBuildsTheBar) {
 TEST(CMainWindowTest, ToolbarMirrorsRunControlAndFollowsTheViewItem) {
     CProgramFolder folder("app-toolbar");
     ASSERT_TRUE(folder.AddRoms());
-    {
-        emu::CEmulatorManager settings;
-        settings.EmuDefaultConfig.AssignNarrow("korvet20");
-        settings.guiAutoStartEmulation = false;
-        settings.EmuDefaultSound.AssignNarrow("No Sound");
-        ASSERT_TRUE(emu::CEmulatorSettings::Save(settings));
-    }
-    int32_t exitCode = -1;
-    emu::CApplication application;
-    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr, std::vector<common::CWideString>(),
-                                    SW_HIDE));
-    emu::CMainWindow* window = dynamic_cast<emu::CMainWindow*>(application.GetMainFrame());
-    ASSERT_NE(window, nullptr);
+    CStartedProgram program;
+    ASSERT_TRUE(program.Start("korvet20", &apptest::WithoutAutoStart));
+    emu::CMainWindow* window = program.Window();
     emu::CEmulator* computer = window->GetComputer();
     ASSERT_NE(computer, nullptr);
     gui::Windows::CPanel* toolbar = window->GetToolbar();
@@ -250,22 +222,13 @@ TEST(CMainWindowTest, ToolbarMirrorsRunControlAndFollowsTheViewItem) {
     expectButtons({true, false, false, false}, "stopped again");
 
     emu::CMainMenu* menu = window->GetMainMenu();
-    gui::CMenuItem* toolbarItem = nullptr;
-    for (int32_t i = 0; i < menu->m_viewMenu->GetItemCount(); ++i) {
-        gui::CMenuItem* item = menu->m_viewMenu->GetItem(i);
-        if (item != nullptr && item->GetHandler() == &emu::CMainWindow::OnMenuToolbar)
-            toolbarItem = item;
-    }
+    gui::CMenuItem* toolbarItem = apptest::ItemWithHandler(menu->m_viewMenu, &emu::CMainWindow::OnMenuToolbar);
     ASSERT_NE(toolbarItem, nullptr);
     EXPECT_TRUE(toolbarItem->Command(-1));
     EXPECT_FALSE(window->GetManager().guiShowToolbar);
     EXPECT_FALSE(toolbar->IsVisible(false));
     EXPECT_TRUE(toolbarItem->Command(-1));
     EXPECT_TRUE(toolbar->IsVisible(false));
-
-    window->Close();
-    application.Quit();
-    g_pApplication = nullptr;
 }
 
 // The Korvet's four floppy drives appear in the toolbar's row as one group:
@@ -274,19 +237,9 @@ TEST(CMainWindowTest, ToolbarMirrorsRunControlAndFollowsTheViewItem) {
 TEST(CMainWindowTest, DriveRowShowsEachDriveAndAnswersItsMouse) {
     CProgramFolder folder("app-driverow");
     ASSERT_TRUE(folder.AddRoms());
-    {
-        emu::CEmulatorManager settings;
-        settings.EmuDefaultConfig.AssignNarrow("korvet20");
-        settings.guiAutoStartEmulation = false;
-        settings.EmuDefaultSound.AssignNarrow("No Sound");
-        ASSERT_TRUE(emu::CEmulatorSettings::Save(settings));
-    }
-    int32_t exitCode = -1;
-    emu::CApplication application;
-    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr, std::vector<common::CWideString>(),
-                                    SW_HIDE));
-    emu::CMainWindow* window = dynamic_cast<emu::CMainWindow*>(application.GetMainFrame());
-    ASSERT_NE(window, nullptr);
+    CStartedProgram program;
+    ASSERT_TRUE(program.Start("korvet20", &apptest::WithoutAutoStart));
+    emu::CMainWindow* window = program.Window();
     emu::CEmulator* computer = window->GetComputer();
     ASSERT_NE(computer, nullptr);
     gui::Windows::CPanel* area = window->GetDriveArea();
@@ -324,36 +277,21 @@ TEST(CMainWindowTest, DriveRowShowsEachDriveAndAnswersItsMouse) {
     window->BlinkDriveActivity(false);
     EXPECT_EQ(window->GetLampPhase(1), 1);
     EXPECT_EQ(picture->GetCurrentImage(), dark);
-
-    window->Close();
-    application.Quit();
-    g_pApplication = nullptr;
-}
-
-// The Emulation menu's item with the handler; null when there is none.
-gui::CMenuItem* EmulationItem(emu::CMainMenu* menu, gui::CMenuItem::Handler handler) {
-    for (int32_t i = 0; i < menu->m_emulationMenu->GetItemCount(); ++i) {
-        gui::CMenuItem* item = menu->m_emulationMenu->GetItem(i);
-        if (item != nullptr && item->GetHandler() == handler)
-            return item;
-    }
-    return nullptr;
 }
 
 // Synchronization sets the pace the run loop follows, not only the setting;
 // turning Fast Initialization off ends an unpaced start.
 TEST(CMainWindowTest, SynchronizationItemsSetThePaceOfTheLoop) {
     CProgramFolder folder("app-sync");
-    int32_t exitCode = -1;
-    emu::CApplication application;
-    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr, std::vector<common::CWideString>(),
-                                    SW_HIDE));
-    emu::CMainWindow* window = dynamic_cast<emu::CMainWindow*>(application.GetMainFrame());
-    ASSERT_NE(window, nullptr);
+    CStartedProgram program;
+    ASSERT_TRUE(program.Start());
+    emu::CMainWindow* window = program.Window();
     emu::CEmulator* computer = window->GetComputer();
     ASSERT_NE(computer, nullptr);
-    gui::CMenuItem* sync = EmulationItem(window->GetMainMenu(), &emu::CMainWindow::OnMenuSynchronization);
-    gui::CMenuItem* fastInit = EmulationItem(window->GetMainMenu(), &emu::CMainWindow::OnMenuFastInit);
+    gui::CMenuItem* sync =
+        apptest::ItemWithHandler(window->GetMainMenu()->m_emulationMenu, &emu::CMainWindow::OnMenuSynchronization);
+    gui::CMenuItem* fastInit =
+        apptest::ItemWithHandler(window->GetMainMenu()->m_emulationMenu, &emu::CMainWindow::OnMenuFastInit);
     ASSERT_TRUE(sync != nullptr && fastInit != nullptr);
     ASSERT_TRUE(computer->IsSynchronized() && computer->IsPacing());
 
@@ -370,10 +308,6 @@ TEST(CMainWindowTest, SynchronizationItemsSetThePaceOfTheLoop) {
     EXPECT_TRUE(fastInit->Command(-1));
     EXPECT_FALSE(computer->IsFastInit());
     EXPECT_TRUE(computer->IsPacing());
-
-    window->Close();
-    application.Quit();
-    g_pApplication = nullptr;
 }
 
 // The drive row shows what the core mounted itself at once: a console MOUNT
@@ -383,19 +317,9 @@ TEST(CMainWindowTest, DriveRowFollowsMountAndStateLoad) {
     ASSERT_TRUE(folder.AddRoms());
     const std::string disk = folder.GetFolder() + "disk.kdi";
     ASSERT_TRUE(apptest::CopyBinaryFile(std::string(KORVET_SHARED_DATA) + "/disks/system.kdi", disk));
-    {
-        emu::CEmulatorManager settings;
-        settings.EmuDefaultConfig.AssignNarrow("korvet20");
-        settings.guiAutoStartEmulation = false;
-        settings.EmuDefaultSound.AssignNarrow("No Sound");
-        ASSERT_TRUE(emu::CEmulatorSettings::Save(settings));
-    }
-    int32_t exitCode = -1;
-    emu::CApplication application;
-    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr, std::vector<common::CWideString>(),
-                                    SW_HIDE));
-    emu::CMainWindow* window = dynamic_cast<emu::CMainWindow*>(application.GetMainFrame());
-    ASSERT_NE(window, nullptr);
+    CStartedProgram program;
+    ASSERT_TRUE(program.Start("korvet20", &apptest::WithoutAutoStart));
+    emu::CMainWindow* window = program.Window();
     emu::CEmulator* computer = window->GetComputer();
     ASSERT_NE(computer, nullptr);
     emu::CMediaSlot* slot = computer->GetDrive(0);
@@ -429,76 +353,52 @@ TEST(CMainWindowTest, DriveRowFollowsMountAndStateLoad) {
     // Not running: Load State asks nothing and loads at once.
     EXPECT_TRUE(menu->m_loadStateItem->Command(-1));
     expectRow(true, "after Load State");
-
-    window->Close();
-    application.Quit();
-    g_pApplication = nullptr;
 }
 
-// Answers the first dialog that shows up on this thread with a button (0:
-// closes it) and remembers its caption; runs from a thread timer inside the dialog's loop.
-struct CDialogAnswer {
-    int button = IDNO;
-    int dialogs = 0;
-    std::wstring caption;
+// A running Korvet 2.0 in a shown window, as the modal-box tests want it, with
+// a thread timer that answers the boxes (apptest::AnswerBoxes).
+class CRunningInAShownWindow {
+public:
+    explicit CRunningInAShownWindow(const std::string& folder) : m_folder(folder) {}
+    ~CRunningInAShownWindow() {
+        if (m_timer != 0)
+            KillTimer(nullptr, m_timer);
+    }
+
+    bool Start() {
+        apptest::DropPendingQuit(); // an earlier window's quit would end the modal loops at once
+        if (!m_folder.AddRoms() || !m_program.Start("korvet20", &apptest::WithoutAutoStart, SW_SHOWNORMAL))
+            return false;
+        m_window = m_program.Window();
+        m_computer = m_window->GetComputer();
+        m_menu = m_window->GetMainMenu();
+        if (m_computer == nullptr)
+            return false;
+        m_menu->m_startItem->Command(-1);
+        if (!m_computer->IsActive())
+            return false;
+        m_timer = SetTimer(nullptr, 0, 100, &apptest::AnswerBoxes);
+        return m_timer != 0;
+    }
+
+    CProgramFolder m_folder;
+    CStartedProgram m_program;
+    emu::CMainWindow* m_window = nullptr;
+    emu::CEmulator* m_computer = nullptr;
+    emu::CMainMenu* m_menu = nullptr;
+
+private:
+    UINT_PTR m_timer = 0;
 };
-
-CDialogAnswer& Answer() {
-    static CDialogAnswer answer;
-    return answer;
-}
-
-BOOL CALLBACK AnswerDialog(HWND window, LPARAM) {
-    wchar_t className[16] = {};
-    GetClassNameW(window, className, 16);
-    if (!IsWindowVisible(window) || std::wstring(className) != L"#32770")
-        return TRUE;
-    wchar_t caption[128] = {};
-    GetWindowTextW(window, caption, 128);
-    Answer().caption = caption;
-    ++Answer().dialogs;
-    if (Answer().button == 0)
-        PostMessageW(window, WM_CLOSE, 0, 0);
-    else
-        PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(Answer().button), 0);
-    return FALSE;
-}
-
-void CALLBACK LookForDialog(HWND, UINT, UINT_PTR, DWORD) {
-    EnumThreadWindows(GetCurrentThreadId(), &AnswerDialog, 0);
-}
 
 // The state confirmations, the About box and the drive picture's file dialog
 // are the toolkit's modal boxes: a running machine is held while they are open and goes on after
 // a No or a Cancel, which changes nothing.
 TEST(CMainWindowTest, ModalBoxesHoldTheMachineAndRefuseChangesOnNo) {
-    // An earlier window's quit message would end the modal loops at once.
-    MSG pending;
-    while (PeekMessageW(&pending, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-    CProgramFolder folder("app-confirm");
-    ASSERT_TRUE(folder.AddRoms());
-    {
-        emu::CEmulatorManager settings;
-        settings.EmuDefaultConfig.AssignNarrow("korvet20");
-        settings.guiAutoStartEmulation = false;
-        settings.EmuDefaultSound.AssignNarrow("No Sound");
-        ASSERT_TRUE(emu::CEmulatorSettings::Save(settings));
-    }
-    int32_t exitCode = -1;
-    emu::CApplication application;
-    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr, std::vector<common::CWideString>(),
-                                    SW_SHOWNORMAL));
-    emu::CMainWindow* window = dynamic_cast<emu::CMainWindow*>(application.GetMainFrame());
-    ASSERT_NE(window, nullptr);
-    emu::CEmulator* computer = window->GetComputer();
-    ASSERT_NE(computer, nullptr);
-    emu::CMainMenu* menu = window->GetMainMenu();
-    menu->m_startItem->Command(-1);
-    ASSERT_TRUE(computer->IsActive());
-
-    const UINT_PTR timer = SetTimer(nullptr, 0, 100, &LookForDialog);
-    ASSERT_NE(timer, 0u);
+    CRunningInAShownWindow run("app-confirm");
+    ASSERT_TRUE(run.Start());
+    emu::CEmulator* computer = run.m_computer;
+    emu::CMainMenu* menu = run.m_menu;
     struct CCase {
         const char* name;
         gui::CMenuItem* item;
@@ -506,102 +406,43 @@ TEST(CMainWindowTest, ModalBoxesHoldTheMachineAndRefuseChangesOnNo) {
     };
     const CCase cases[] = {{"save state", menu->m_saveStateItem, IDNO}, {"load state", menu->m_loadStateItem, IDNO}};
     for (const CCase& c : cases) {
-        Answer() = CDialogAnswer();
-        Answer().button = c.button;
+        apptest::AnswerNextBoxesWith(c.button);
         EXPECT_TRUE(c.item->Command(-1)) << c.name;
-        EXPECT_EQ(Answer().dialogs, 1) << c.name;
-        EXPECT_EQ(Answer().caption, L"Confirmation") << c.name;
+        EXPECT_EQ(Boxes().seen.size(), 1u) << c.name;
+        EXPECT_EQ(Boxes().LastCaption(), L"Confirmation") << c.name;
         EXPECT_TRUE(computer->IsActive() && !computer->IsInBreak()) << c.name;
     }
 
     // Help/About holds the machine while its box is open.
-    Answer() = CDialogAnswer();
-    Answer().button = 0;
+    apptest::AnswerNextBoxesWith(0);
     gui::CMenuItem* about = menu->m_helpMenu->GetItem(0);
     EXPECT_TRUE(about->Command(-1));
-    EXPECT_EQ(Answer().dialogs, 1);
-    EXPECT_EQ(Answer().caption, L"About");
+    EXPECT_EQ(Boxes().seen.size(), 1u);
+    EXPECT_EQ(Boxes().LastCaption(), L"About");
     EXPECT_TRUE(computer->IsActive() && !computer->IsInBreak());
 
     // A double click on a drive picture opens the file dialog; Cancel mounts nothing.
     emu::CMediaSlot* slot = computer->GetDrive(0);
     ASSERT_NE(slot, nullptr);
     const bool wasOpen = slot->IsOpen();
-    Answer() = CDialogAnswer();
-    Answer().button = IDCANCEL;
-    EXPECT_TRUE(emu::CMainWindow::OnDriveIconMouse(window->GetDrivePicture(0), 0, 0,
+    apptest::AnswerNextBoxesWith(IDCANCEL);
+    EXPECT_TRUE(emu::CMainWindow::OnDriveIconMouse(run.m_window->GetDrivePicture(0), 0, 0,
                                                    gui::CWidgetInterface::kMouseLeftDoubleClick));
-    EXPECT_EQ(Answer().dialogs, 1);
+    EXPECT_EQ(Boxes().seen.size(), 1u);
     EXPECT_EQ(slot->IsOpen(), wasOpen);
     EXPECT_TRUE(computer->IsActive() && !computer->IsInBreak());
-
-    KillTimer(nullptr, timer);
-    window->Close();
-    application.Quit();
-    g_pApplication = nullptr;
-}
-
-// Every box that shows up on this thread, with its caption and text: a
-// question is answered Yes, any other box OK.
-struct CBoxSeen {
-    std::wstring caption;
-    std::wstring text;
-};
-
-std::vector<CBoxSeen>& BoxesSeen() {
-    static std::vector<CBoxSeen> boxes;
-    return boxes;
-}
-
-BOOL CALLBACK AnswerYesOrOk(HWND window, LPARAM) {
-    wchar_t className[16] = {};
-    GetClassNameW(window, className, 16);
-    if (!IsWindowVisible(window) || std::wstring(className) != L"#32770")
-        return TRUE;
-    wchar_t caption[128] = {};
-    wchar_t text[512] = {};
-    GetWindowTextW(window, caption, 128);
-    GetDlgItemTextW(window, 0xFFFF, text, 512); // the message box's text control
-    BoxesSeen().push_back({caption, text});
-    const bool question = GetDlgItem(window, IDYES) != nullptr;
-    PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(question ? IDYES : IDOK), 0);
-    return FALSE;
-}
-
-void CALLBACK AnswerBoxes(HWND, UINT, UINT_PTR, DWORD) {
-    EnumThreadWindows(GetCurrentThreadId(), &AnswerYesOrOk, 0);
 }
 
 // A state save or load that fails shows the core's reason in a box of its own
 // (the console that logs it is hidden behind the screen); a save that works stays quiet.
 TEST(CMainWindowTest, FailedStateCommandsShowTheirReason) {
-    MSG pending;
-    while (PeekMessageW(&pending, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-    CProgramFolder folder("app-state-report");
-    ASSERT_TRUE(folder.AddRoms());
-    const std::string states = folder.GetFolder() + "states/"; // the program keeps its files beside itself
+    CRunningInAShownWindow run("app-state-report");
+    const std::string states = run.m_folder.GetFolder() + "states/"; // the program keeps its files beside itself
     const std::string stateFile = states + "korvet20.sav";
     CreateDirectoryA(states.c_str(), nullptr);
-    {
-        emu::CEmulatorManager settings;
-        settings.EmuDefaultConfig.AssignNarrow("korvet20");
-        settings.guiAutoStartEmulation = false;
-        settings.EmuDefaultSound.AssignNarrow("No Sound");
-        ASSERT_TRUE(emu::CEmulatorSettings::Save(settings));
-    }
-    int32_t exitCode = -1;
-    emu::CApplication application;
-    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr, std::vector<common::CWideString>(),
-                                    SW_SHOWNORMAL));
-    emu::CMainWindow* window = dynamic_cast<emu::CMainWindow*>(application.GetMainFrame());
-    ASSERT_NE(window, nullptr);
-    emu::CEmulator* computer = window->GetComputer();
-    emu::CMainMenu* menu = window->GetMainMenu();
-    menu->m_startItem->Command(-1);
-    ASSERT_TRUE(computer->IsActive());
-    const UINT_PTR timer = SetTimer(nullptr, 0, 100, &AnswerBoxes);
-    ASSERT_NE(timer, 0u);
+    ASSERT_TRUE(run.Start());
+    emu::CEmulator* computer = run.m_computer;
+    emu::CMainMenu* menu = run.m_menu;
 
     struct CCase {
         const char* name;
@@ -630,25 +471,20 @@ TEST(CMainWindowTest, FailedStateCommandsShowTheirReason) {
         if (!computer->IsActive())
             menu->m_startItem->Command(-1);
         ASSERT_TRUE(computer->IsActive()) << c.name;
-        BoxesSeen().clear();
+        apptest::AnswerNextBoxesWith(apptest::CBoxAnswers::kYesOrOk);
         EXPECT_TRUE(c.item->Command(-1)) << c.name;
-        ASSERT_FALSE(BoxesSeen().empty()) << c.name;
-        EXPECT_EQ(BoxesSeen().front().caption, L"Confirmation") << c.name;
+        ASSERT_FALSE(Boxes().seen.empty()) << c.name;
+        EXPECT_EQ(Boxes().seen.front().caption, L"Confirmation") << c.name;
         if (c.caption == nullptr) {
-            EXPECT_EQ(BoxesSeen().size(), 1u) << c.name;
+            EXPECT_EQ(Boxes().seen.size(), 1u) << c.name;
             continue;
         }
-        ASSERT_EQ(BoxesSeen().size(), 2u) << c.name;
-        EXPECT_EQ(BoxesSeen().back().caption, c.caption) << c.name;
-        EXPECT_NE(BoxesSeen().back().text.find(c.reason), std::wstring::npos)
-            << c.name << ": " << std::string(BoxesSeen().back().text.begin(), BoxesSeen().back().text.end());
+        ASSERT_EQ(Boxes().seen.size(), 2u) << c.name;
+        EXPECT_EQ(Boxes().seen.back().caption, c.caption) << c.name;
+        EXPECT_NE(Boxes().seen.back().text.find(c.reason), std::wstring::npos)
+            << c.name << ": " << std::string(Boxes().seen.back().text.begin(), Boxes().seen.back().text.end());
     }
     RemoveDirectoryA(stateFile.c_str());
-
-    KillTimer(nullptr, timer);
-    window->Close();
-    application.Quit();
-    g_pApplication = nullptr;
 }
 
 } // namespace

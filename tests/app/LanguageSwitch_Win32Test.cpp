@@ -4,13 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
-#include "app/CApplication.h"
-#include "app/CEmulatorManager.h"
-#include "app/CEmulatorSettings.h"
-#include "app/CMainMenu.h"
-#include "app/CMainWindow.h"
 #include "common/CLocale.h"
 #include "gui/windows/CButton.h"
 #include "tests/app/AppTestSupport.h"
@@ -18,47 +12,19 @@
 namespace {
 
 using apptest::CProgramFolder;
-
-std::u16string MenuText(HMENU menu, int position) {
-    wchar_t text[128] = {};
-    GetMenuStringW(menu, static_cast<UINT>(position), text, 128, MF_BYPOSITION);
-    return std::u16string(text, text + wcslen(text));
-}
+using apptest::LanguageItem;
+using apptest::MenuText;
 
 std::u16string WindowText(gui::Windows::CButton* button) {
-    wchar_t text[128] = {};
-    GetWindowTextW(button->GetWindowHandle(), text, 128);
-    return std::u16string(text, text + wcslen(text));
-}
-
-// The language submenu's item of the language.
-gui::CMenuItem* LanguageItem(emu::CMainMenu* menu, int32_t language) {
-    for (int32_t i = 0; i < menu->m_settingsMenu->GetItemCount(); ++i) {
-        gui::CMenuItem* submenu = menu->m_settingsMenu->GetItem(i);
-        for (int32_t j = 0; submenu != nullptr && j < submenu->GetItemCount(); ++j) {
-            gui::CMenuItem* item = submenu->GetItem(j);
-            if (item->GetHandler() == &emu::CMainWindow::OnMenuLanguage && item->DataValue() == language)
-                return item;
-        }
-    }
-    return nullptr;
+    return apptest::WindowText(button->GetWindowHandle());
 }
 
 TEST(LanguageSwitchTest, SwitchingToRussianRecaptionsMenusAndToolbar) {
     CProgramFolder folder("app-language");
-    {
-        emu::CEmulatorManager settings;
-        settings.EmuDefaultConfig.AssignNarrow("korvet");
-        settings.guiLanguadge = common::CLocale::kEnglish;
-        settings.EmuDefaultSound.AssignNarrow("No Sound");
-        ASSERT_TRUE(emu::CEmulatorSettings::Save(settings));
-    }
-    int32_t exitCode = -1;
-    emu::CApplication application;
-    ASSERT_TRUE(application.Startup(&exitCode, GetModuleHandleW(nullptr), nullptr, std::vector<common::CWideString>(),
-                                    SW_HIDE));
-    emu::CMainWindow* window = dynamic_cast<emu::CMainWindow*>(application.GetMainFrame());
-    ASSERT_NE(window, nullptr);
+    apptest::CStartedProgram program;
+    ASSERT_TRUE(program.Start(
+        "korvet", [](emu::CEmulatorManager& settings) { settings.guiLanguadge = common::CLocale::kEnglish; }));
+    emu::CMainWindow* window = program.Window();
     emu::CMainMenu* menu = window->GetMainMenu();
     ASSERT_NE(menu, nullptr);
     ASSERT_TRUE(window->GetStartButton() != nullptr && window->GetPauseButton() != nullptr &&
@@ -100,10 +66,6 @@ TEST(LanguageSwitchTest, SwitchingToRussianRecaptionsMenusAndToolbar) {
         EXPECT_EQ(WindowText(window->GetPauseButton()), c.pause) << c.language;
         EXPECT_EQ(WindowText(window->GetStopButton()), c.stop) << c.language;
     }
-
-    window->Close();
-    application.Quit();
-    g_pApplication = nullptr;
 }
 
 } // namespace

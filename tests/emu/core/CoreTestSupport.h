@@ -1,7 +1,8 @@
 #pragma once
 // Shared pieces of the emulator core tests: a small computer around the 8080
 // with a probe device, counters that the emulation thread bumps and the test
-// thread waits on (no sleeping), and console capture.
+// thread waits on (no sleeping), console capture, whole files as bytes, and a
+// Korvet 2.0 on the emulation thread.
 //
 // The probe's program, loaded at power-on:
 //   0000  3E 00      MVI A,0
@@ -17,6 +18,9 @@
 #include <condition_variable>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -31,8 +35,23 @@
 #include "emu/framework/CKeys.h"
 #include "emu/framework/CMemory.h"
 #include "emu/framework/CMouse.h"
+#include "emu/framework/MachineTestSupport.h"
+#include "emu/host/CSoundOutput.h"
+#include "emu/korvet/CMachine_Korvet.h"
 
 namespace coretest {
+
+typedef std::vector<uint8_t> Bytes;
+
+inline Bytes ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+inline void WriteFile(const std::string& path, const Bytes& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
 
 // A count that one thread raises and another waits for.
 class CCounter {
@@ -264,6 +283,53 @@ protected:
     CTestManager m_manager;
     CCoreTestComputer* m_computer = nullptr; // owned by the core
     emu::CEmulator* m_core = nullptr;
+};
+
+// A Korvet 2.0 on the emulation thread, unsynchronised, in a scratch program
+// folder that holds its ROM; the front end's wait callback counts its frame ends.
+class CKorvetCoreFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_location = std::make_unique<machinetest::CProgramLocation>(false);
+        const Bytes rom = ReadFile(std::string(KORVET_SHARED_DATA) + "/roms/korvet20.rom");
+        ASSERT_FALSE(rom.empty());
+        WriteFile(m_location->ProgramFolder() + "korvet20.rom", rom);
+        s_frames = &m_frames;
+    }
+    void TearDown() override {
+        DeleteCore();
+        s_frames = nullptr;
+        m_location.reset();
+    }
+    void MakeCore(emu::CSoundOutput* sound = new emu::CSoundOutput()) {
+        m_core = new emu::CEmulator(&m_manager, emu::CMachine_Korvet::CreateModel(emu::CMachine_Korvet::kModelKorvet20),
+                                    nullptr, sound, nullptr);
+        m_core->SetSynchronization(false);
+        m_core->SetWaitCallback(&CountFrame);
+        ASSERT_TRUE(m_core->StartThreadOrRun());
+    }
+    void DeleteCore() {
+        if (m_core == nullptr)
+            return;
+        m_core->ShutdownThread();
+        delete m_core;
+        m_core = nullptr;
+    }
+    std::string StateFile() const { return m_location->ProgramFolder() + "states/korvet20.sav"; }
+
+    std::unique_ptr<machinetest::CProgramLocation> m_location;
+    CTestManager m_manager;
+    CCounter m_frames;
+    emu::CEmulator* m_core = nullptr;
+
+private:
+    // Frame ends seen through the front end's wait callback.
+    static bool CountFrame(uint32_t /*timeoutMs*/) {
+        if (s_frames != nullptr)
+            s_frames->Bump();
+        return true;
+    }
+    static inline CCounter* s_frames = nullptr;
 };
 
 } // namespace coretest

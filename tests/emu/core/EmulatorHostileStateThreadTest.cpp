@@ -1,17 +1,13 @@
 // States with hostile values in their counts, cycle values and sizes, loaded
 // into a running Korvet 2.0: each is refused, or runs on with Break answering
 // at once and without the process growing by the size the state asked for.
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <fstream>
-#include <iterator>
-#include <memory>
 
 #include "CoreTestSupport.h"
 #include "common/CPath.h"
-#include "emu/framework/MachineTestSupport.h"
-#include "emu/host/CSoundOutput.h"
-#include "emu/korvet/CMachine_Korvet.h"
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -19,17 +15,9 @@
 
 namespace {
 
-typedef std::vector<uint8_t> Bytes;
-
-Bytes ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+using coretest::Bytes;
+using coretest::ReadFile;
+using coretest::WriteFile;
 
 // The process's resident bytes (0 where the host does not tell).
 int64_t ResidentBytes() {
@@ -42,13 +30,6 @@ int64_t ResidentBytes() {
 #else
     return 0;
 #endif
-}
-
-coretest::CCounter* g_frames = nullptr;
-bool CountFrame(uint32_t /*timeoutMs*/) {
-    if (g_frames != nullptr)
-        g_frames->Bump();
-    return true;
 }
 
 // One field of a state given another value: the `occurrence`-th field of that
@@ -84,32 +65,12 @@ bool SetField(Bytes& bytes, const CHostileField& field) {
     }
 }
 
-class EmulatorHostileStateThreadTest : public ::testing::Test {
+class EmulatorHostileStateThreadTest : public coretest::CKorvetCoreFixture {
 protected:
     void SetUp() override {
-        m_location = std::make_unique<machinetest::CProgramLocation>(false);
-        const Bytes rom = ReadFile(std::string(KORVET_SHARED_DATA) + "/roms/korvet20.rom");
-        ASSERT_FALSE(rom.empty());
-        WriteFile(m_location->ProgramFolder() + "korvet20.rom", rom);
-        g_frames = &m_frames;
-        m_core = new emu::CEmulator(&m_manager, emu::CMachine_Korvet::CreateModel(emu::CMachine_Korvet::kModelKorvet20),
-                                    nullptr, new emu::CSoundOutput(), nullptr);
-        m_core->SetSynchronization(false);
-        m_core->SetWaitCallback(&CountFrame);
-        ASSERT_TRUE(m_core->StartThreadOrRun());
+        ASSERT_NO_FATAL_FAILURE(CKorvetCoreFixture::SetUp());
+        MakeCore();
     }
-    void TearDown() override {
-        m_core->ShutdownThread();
-        delete m_core;
-        g_frames = nullptr;
-        m_location.reset();
-    }
-    std::string StateFile() const { return m_location->ProgramFolder() + "states/korvet20.sav"; }
-
-    std::unique_ptr<machinetest::CProgramLocation> m_location;
-    coretest::CTestManager m_manager;
-    coretest::CCounter m_frames;
-    emu::CEmulator* m_core = nullptr;
 };
 
 TEST_F(EmulatorHostileStateThreadTest, HostileValuesNeitherStallBreakNorTakeMemory) {

@@ -2,24 +2,15 @@
 // frames, stops in the debugger, and its whole state saved to a file loads
 // into a fresh emulator that saves it again to the same bytes.
 #include <fstream>
-#include <iterator>
-#include <memory>
 
 #include "CoreTestSupport.h"
 #include "common/CPath.h"
 #include "emu/framework/CMediaSlot.h"
-#include "emu/framework/MachineTestSupport.h"
-#include "emu/host/CSoundOutput.h"
-#include "emu/korvet/CMachine_Korvet.h"
 
 namespace {
 
-typedef std::vector<uint8_t> Bytes;
-
-Bytes ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
+using coretest::Bytes;
+using coretest::ReadFile;
 
 // A sound output with no device behind it, as on a server: every open fails.
 class CDeadSoundOutput : public emu::CSoundOutput {
@@ -29,50 +20,7 @@ public:
     const char* GetName() override { return "DeadSound"; }
 };
 
-// Frame ends seen through the front end's wait callback.
-coretest::CCounter* g_frames = nullptr;
-bool CountFrame(uint32_t /*timeoutMs*/) {
-    if (g_frames != nullptr)
-        g_frames->Bump();
-    return true;
-}
-
-class EmulatorKorvetThreadTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        m_location = std::make_unique<machinetest::CProgramLocation>(false);
-        const Bytes rom = ReadFile(std::string(KORVET_SHARED_DATA) + "/roms/korvet20.rom");
-        ASSERT_FALSE(rom.empty());
-        std::ofstream file(m_location->ProgramFolder() + "korvet20.rom", std::ios::binary);
-        file.write(reinterpret_cast<const char*>(rom.data()), static_cast<std::streamsize>(rom.size()));
-        g_frames = &m_frames;
-    }
-    void TearDown() override {
-        DeleteCore();
-        g_frames = nullptr;
-        m_location.reset();
-    }
-    void MakeCore(emu::CSoundOutput* sound = new emu::CSoundOutput()) {
-        m_core = new emu::CEmulator(&m_manager, emu::CMachine_Korvet::CreateModel(emu::CMachine_Korvet::kModelKorvet20),
-                                    nullptr, sound, nullptr);
-        m_core->SetSynchronization(false);
-        m_core->SetWaitCallback(&CountFrame);
-        ASSERT_TRUE(m_core->StartThreadOrRun());
-    }
-    void DeleteCore() {
-        if (m_core == nullptr)
-            return;
-        m_core->ShutdownThread();
-        delete m_core;
-        m_core = nullptr;
-    }
-    std::string StateFile() const { return m_location->ProgramFolder() + "states/korvet20.sav"; }
-
-    std::unique_ptr<machinetest::CProgramLocation> m_location;
-    coretest::CTestManager m_manager;
-    coretest::CCounter m_frames;
-    emu::CEmulator* m_core = nullptr;
-};
+class EmulatorKorvetThreadTest : public coretest::CKorvetCoreFixture {};
 
 TEST_F(EmulatorKorvetThreadTest, ARunningKorvetSavesAStateThatAFreshOneLoadsAndSavesAlike) {
     MakeCore();

@@ -30,17 +30,9 @@ using coretest::CCoreFixture;
 using coretest::CProbe;
 using coretest::HasLine;
 
-typedef std::vector<uint8_t> Bytes;
-
-Bytes ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+using coretest::Bytes;
+using coretest::ReadFile;
+using coretest::WriteFile;
 
 // Where two states part, with the record names before it, for a readable failure.
 std::string FirstDifference(const Bytes& a, const Bytes& b) {
