@@ -8,6 +8,7 @@
 #include <string>
 
 #include "KorvetTestSupport.h"
+#include "emu/korvet/CKeyboard_Korvet.h"
 #include "emu/korvet/CVideo_Korvet.h"
 
 #ifndef KORVET_TYPING_LONG
@@ -105,6 +106,31 @@ void TypeFromPhases(uint32_t model, int phases) {
     }
 }
 
+// Runs instruction by instruction until the BIOS has read the first half of
+// the keyboard window (offset 0x07F), the start of its scan, then `cycles` more.
+void RunIntoScan(CKorvetRig& rig, uint64_t cycles) {
+    emu::CProcessor_I8080* cpu = rig.Machine().GetCpu();
+    emu::CKeyboard_Korvet* keyboard = rig.Machine().GetKeyboard();
+    keyboard->SetKeyTrace(emu::CKeyboard_Korvet::kTraceEvery);
+    rig.TakeLines();
+    bool started = false;
+    const uint64_t end = cpu->GetCycleCount() + 2 * kFrame;
+    uint64_t until = end;
+    while (cpu->GetCycleCount() < until) {
+        // One instruction at a time, as the debugger's step runs it.
+        if (cpu->DebitCyclesToEvent(cpu->Execute(0)) <= 0)
+            cpu->RunDueEvents();
+        for (const std::string& line : rig.TakeLines()) {
+            if (!started && line.find("[0x007F]") != std::string::npos) {
+                started = true;
+                until = cpu->GetCycleCount() + cycles;
+            }
+        }
+    }
+    keyboard->SetKeyTrace(emu::CKeyboard_Korvet::kTraceNever);
+    ASSERT_TRUE(started);
+}
+
 #if KORVET_TYPING_LONG
 TEST(KorvetTyping, LineArrivesWholeFromEveryPhaseOnBothBootPaths) {
     TypeFromPhases(CMachine_Korvet::kModelBios, 100);
@@ -113,6 +139,30 @@ TEST(KorvetTyping, LineArrivesWholeFromEveryPhaseOnBothBootPaths) {
 #else
 TEST(KorvetTyping, LineArrivesWholeFromSeveralPhases) {
     TypeFromPhases(CMachine_Korvet::kModelBios, 4);
+}
+
+// A key that goes down between the scan's read of the first half and its read
+// of the second (0x13F, 27 cycles later) waits for the next scan. Misread as a
+// key of the second half, it made the BIOS type the string that its key table
+// points at in the program area: with a Ctrl+C left there, CP/M warm-booted.
+TEST(KorvetTyping, KeyPressedInsideAScanWaitsForTheNext) {
+    CKorvetRig rig(CMachine_Korvet::kModelBios);
+    const korvettest::Bytes prompt = BootToPrompt(rig);
+    for (uint64_t delay : {0, 12}) {
+        ASSERT_TRUE(rig.Load(prompt));
+        rig.Write(0x467, 0x03);
+        rig.Write(0x468, 0x00);
+        const int32_t row = PromptRow(rig);
+        std::string expected = ScreenRow(rig, row);
+        expected[expected.find_last_of('>') + 1] = 'A';
+        RunIntoScan(rig, delay);
+        rig.Machine().KeyEvent('A', true);
+        rig.Run(5 * kFrame);
+        rig.Machine().KeyEvent('A', false);
+        rig.Run(25 * kFrame);
+        EXPECT_EQ(PromptRow(rig), row) << "delay " << delay;
+        EXPECT_EQ(ScreenRow(rig, row), expected) << "delay " << delay;
+    }
 }
 #endif
 
