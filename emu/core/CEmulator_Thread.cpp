@@ -110,8 +110,11 @@ void CEmulator::WaitIdle() {
 // --- The pause handshake -------------------------------------------------------------
 
 void CEmulator::PauseAndWait() {
-    m_attention = true;
+    // The count first, then the doorbell: a loop that takes the doorbell
+    // always sees the count. Rung first, the loop could take it just before
+    // the count rose and run on with nothing to make it look again.
     m_pauseCount.fetch_add(1);
+    m_attention = true;
     if (!m_inRunLoop)
         return;
     // A loop that leaves instead of parking (it powered off) ends the wait too.
@@ -182,8 +185,9 @@ void CEmulator::Break(bool deepPause) {
             m_thread.RequestPause();
         return;
     }
-    m_attention = true;
+    // The flag before the doorbell, as in PauseAndWait.
     m_inBreak = true;
+    m_attention = true;
     m_thread.Resume();
     while (m_inRunLoop && !m_parked)
         common::SleepMs(1);
