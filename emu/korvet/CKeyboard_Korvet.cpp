@@ -219,7 +219,9 @@ void CKeyboard_Korvet::ApplyPending() {
 }
 
 uint8_t CKeyboard_Korvet::ReadMatrix(int32_t offset, uint8_t quiet) {
-    // The debugger's quiet reads are no scan.
+    // The debugger's quiet reads are no scan. Inside a slice the count stands
+    // where the slice began; the video's line event keeps slices to 164
+    // cycles, far below the gap between two scans.
     if (m_processor != nullptr && quiet == 0) {
         const uint64_t now = m_processor->GetCycleCount();
         if (!m_readSeen || now - m_lastReadCycle >= kScanGap || now - m_scanStartCycle >= kLongestScan) {

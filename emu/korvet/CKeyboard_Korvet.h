@@ -105,7 +105,6 @@ public:
     int32_t GetKeyCell(uint32_t key) const;
     // The cell as the processor reads it now (a waiting change not yet included).
     bool IsCellPressed(int32_t row, int32_t column) const;
-    int32_t GetPendingCount() const { return m_pendingCount; }
 
     bool GetDownKeyAsNum5() const { return m_downKeyAsNum5; }
     void SetDownKeyAsNum5(bool on) { m_downKeyAsNum5 = on; }
