@@ -1,9 +1,9 @@
 // Typed text arrives whole: a line typed at the CP/M prompt, two keys in every
 // 1/50 s frame as the core's input queue delivers them (one tapped, press and
-// release together, one held over the frame's end), from start phases spread evenly over one frame, must appear
-// after the prompt exactly, each character once. The long build sweeps 100
-// phases on both boot paths; the normal suite a few on the emulated BIOS, and
-// presses a key between the two reads of one scan.
+// release together, one held over the frame's end), from start phases spread
+// evenly over one frame, must appear after the prompt exactly, each character
+// once. The long build sweeps 100 phases on both boot paths; the normal suite
+// a few on the emulated BIOS, and presses a key between the two reads of one scan.
 #include <gtest/gtest.h>
 
 #include <string>
