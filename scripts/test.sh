@@ -19,7 +19,7 @@ ctest --preset tsan --no-tests=ignore
 
 # The optimised build serves the benchmarks and the long tests.
 cmake --preset bench >/dev/null
-BENCH_TARGETS=$(ninja -C build/bench -t targets all | sed -n 's/^\(bench_[A-Za-z0-9_]*\|test_emu_chips_I8080Exerciser_8080EXM\): .*/\1/p' | sort -u)
+BENCH_TARGETS=$(ninja -C build/bench -t targets all | sed -n 's/^\(bench_[A-Za-z0-9_]*\|test_[A-Za-z0-9_]*Long\|test_emu_chips_I8080Exerciser_8080EXM\): .*/\1/p' | sort -u)
 cmake --build --preset bench --target $BENCH_TARGETS
 ctest --preset bench --no-tests=ignore
 

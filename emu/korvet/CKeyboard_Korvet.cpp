@@ -6,6 +6,7 @@
 #include "common/CStreamHolder.h"
 #include "emu/framework/CKeys.h"
 #include "emu/framework/COptionTree.h"
+#include "emu/framework/CProcessorInterface.h"
 
 namespace emu {
 
@@ -95,7 +96,9 @@ bool TraceWanted(uint32_t mode, uint8_t result) {
 } // namespace
 
 CKeyboard_Korvet::CKeyboard_Korvet()
-    : m_downKeyAsNum5(false), m_keyTrace(kTraceNever), m_keyBreak(kTraceNever), m_matrix(), m_downArrowCell(-1) {
+    : m_downKeyAsNum5(false), m_keyTrace(kTraceNever), m_keyBreak(kTraceNever), m_matrix(), m_downArrowCell(-1),
+      m_processor(nullptr), m_lastReadCycle(0), m_scanStartCycle(0), m_readSeen(false), m_pending(), m_pendingHead(0),
+      m_pendingCount(0) {
     SetName("Keyboard");
     SetShortName("KEYB");
 }
@@ -132,8 +135,10 @@ bool CKeyboard_Korvet::ValidateProperties(bool enabledOnly) {
 
 bool CKeyboard_Korvet::Start(int32_t* value) {
     const bool started = CKeyboard::Start(value);
-    if (started)
+    if (started) {
         ClearMatrix();
+        m_processor = GetMachine() != nullptr ? GetMachine()->GetMainProcessor() : nullptr;
+    }
     return started;
 }
 
@@ -171,12 +176,62 @@ void CKeyboard_Korvet::OnKeyEvent(uint32_t key, uint32_t pressed) {
             m_downArrowCell = -1;
     } else if (key == kKeyPadMultiply || key == kKeyBackQuote) {
         // The emulated keyboard has these only as shifted keys.
-        m_matrix[kLeftShiftCell] = down;
+        ChangeCell(kLeftShiftCell, down);
     }
-    m_matrix[cell] = down;
+    ChangeCell(cell, down);
+}
+
+void CKeyboard_Korvet::ChangeCell(int32_t cell, uint8_t down) {
+    if (m_processor == nullptr) {
+        m_matrix[cell] = down;
+        return;
+    }
+    if (m_pendingCount == kPendingCapacity) {
+        // A flood the program does not read: the oldest change goes in now.
+        const CCellChange& oldest = m_pending[m_pendingHead];
+        m_matrix[oldest.cell] = oldest.down;
+        m_pendingHead = (m_pendingHead + 1) % kPendingCapacity;
+        --m_pendingCount;
+    }
+    CCellChange& slot = m_pending[(m_pendingHead + m_pendingCount) % kPendingCapacity];
+    slot.cell = static_cast<uint8_t>(cell);
+    slot.down = down;
+    ++m_pendingCount;
+}
+
+void CKeyboard_Korvet::ApplyPending() {
+    // One change per cell per scan, and no press in the scan that first sees
+    // a release: the program sees every tap go down and come up.
+    uint8_t changed[kCells] = {};
+    bool released = false;
+    while (m_pendingCount > 0) {
+        const CCellChange& change = m_pending[m_pendingHead];
+        if (m_matrix[change.cell] != change.down) {
+            if (changed[change.cell] != 0 || (change.down != 0 && released))
+                break;
+            m_matrix[change.cell] = change.down;
+            changed[change.cell] = 1;
+            released = released || change.down == 0;
+        }
+        m_pendingHead = (m_pendingHead + 1) % kPendingCapacity;
+        --m_pendingCount;
+    }
 }
 
 uint8_t CKeyboard_Korvet::ReadMatrix(int32_t offset, uint8_t quiet) {
+    // The debugger's quiet reads are no scan. Inside a slice the count stands
+    // where the slice began; the video's line event keeps slices to 164
+    // cycles, far below the gap between two scans.
+    if (m_processor != nullptr && quiet == 0) {
+        const uint64_t now = m_processor->GetCycleCount();
+        if (!m_readSeen || now - m_lastReadCycle >= kScanGap || now - m_scanStartCycle >= kLongestScan) {
+            m_scanStartCycle = now;
+            m_readSeen = true;
+            if (m_pendingCount > 0)
+                ApplyPending();
+        }
+        m_lastReadCycle = now;
+    }
     uint8_t result = 0;
     if (offset >= 0 && offset < 0x100) {
         for (int32_t row = 0; row < 8; ++row) {
@@ -228,6 +283,9 @@ void CKeyboard_Korvet::ClearMatrix() {
     for (uint8_t& cell : m_matrix)
         cell = 0;
     m_downArrowCell = -1;
+    m_pendingHead = 0;
+    m_pendingCount = 0;
+    m_readSeen = false;
 }
 
 void CKeyboard_Korvet::RebuildMatrix() {

@@ -30,6 +30,14 @@
 //   read prints nothing); "KeyTrace"/"KeyBreak": 0 never, 1 only a non-zero
 //   result, 2 every read.
 //
+// Key changes reach the matrix only where no scan is half read: a change
+// waits for the first read of the next scan (a read after at least
+// kScanGap cycles without one), so that every read of one scan sees the same
+// matrix, and a cell changed there stays until that whole scan has read it.
+// A press also waits for a scan that saw the release before it, so a key
+// tapped and released inside one frame still reaches the program once.
+// Without a processor (no scans to keep whole) changes apply at once.
+//
 // State (after the keyboard base's data): "VER" u8 0. The matrix is not
 // saved: the load rebuilds it from the key-state service's held keys.
 //
@@ -39,6 +47,8 @@
 #include "emu/framework/CKeyboard.h"
 
 namespace emu {
+
+class CProcessorInterface;
 
 class CKeyboard_Korvet : public CKeyboard {
 public:
@@ -56,6 +66,14 @@ public:
     static constexpr uint32_t kKeyBackQuote = 0xF1;
     static constexpr uint32_t kFirstKey = 0x08;
     static constexpr uint32_t kLastKey = 0xF1;
+
+    // Reads further apart than this start a new scan; the ROM's and the BIOS's
+    // scans read for about 500 cycles once a frame.
+    static constexpr uint64_t kScanGap = 2500;
+    // A program that reads without pause still sees changes once a frame.
+    static constexpr uint64_t kLongestScan = 50000;
+    // Cell changes that wait for the next scan; beyond this the oldest apply at once.
+    static constexpr int32_t kPendingCapacity = 512;
 
     // Input menu caption "Down Key As Num5".
     static constexpr int32_t kTextDownKeyAsNum5 = 88;
@@ -85,6 +103,7 @@ public:
 
     // The cell of a key code as row * 8 + column; -1 when it has none.
     int32_t GetKeyCell(uint32_t key) const;
+    // The cell as the processor reads it now (a waiting change not yet included).
     bool IsCellPressed(int32_t row, int32_t column) const;
 
     bool GetDownKeyAsNum5() const { return m_downKeyAsNum5; }
@@ -95,7 +114,16 @@ public:
     void SetKeyBreak(uint32_t mode) { m_keyBreak = mode; }
 
 private:
+    struct CCellChange {
+        uint8_t cell;
+        uint8_t down;
+    };
+
     void ClearMatrix();
+    // Sets a cell now, or queues the change for the next scan.
+    void ChangeCell(int32_t cell, uint8_t down);
+    // At the first read of a scan: the waiting changes that this scan may see.
+    void ApplyPending();
     // The cells as the key-state service holds the keys now.
     void RebuildMatrix();
 
@@ -106,6 +134,13 @@ private:
     // The cell the held Down arrow pressed, so that its release clears that
     // cell even when "DownKeyAsNum5" changed meanwhile; -1 when it is up.
     int32_t m_downArrowCell;
+    CProcessorInterface* m_processor; // the machine's main processor (not owned); null: no scans
+    uint64_t m_lastReadCycle;         // the cycle count at the last processor read
+    uint64_t m_scanStartCycle;        // ... at the first read of the current scan
+    bool m_readSeen;                  // a read happened since the start or the last load
+    CCellChange m_pending[kPendingCapacity]; // ring of changes in arrival order
+    int32_t m_pendingHead;
+    int32_t m_pendingCount;
 };
 
 } // namespace emu

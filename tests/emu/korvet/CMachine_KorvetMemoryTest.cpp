@@ -10,6 +10,7 @@
 #include "emu/chips/CInterruptController_I8259.h"
 #include "emu/chips/CParallelPort_I8255.h"
 #include "emu/chips/CTimer_I8253.h"
+#include "emu/korvet/CKeyboard_Korvet.h"
 #include "emu/korvet/CSoftware_Korvet.h"
 #include "emu/korvet/CVideo_Korvet.h"
 
@@ -174,6 +175,8 @@ TEST_F(KorvetMemory, TextAndKeyboardWindows) {
     m_rig.Write(0x3801, 0x99);
     EXPECT_EQ(m_rig.Ram()[0x3801], 0x13) << "a keyboard write changes nothing";
     Machine().KeyEvent(0x41, false);
+    EXPECT_EQ(m_rig.Read(0x3801), 0x02) << "a change waits for the next scan";
+    Machine().GetCpu()->AddWaitCycles(static_cast<int32_t>(emu::CKeyboard_Korvet::kScanGap));
     EXPECT_EQ(m_rig.Read(0x3801), 0x00);
 }
 

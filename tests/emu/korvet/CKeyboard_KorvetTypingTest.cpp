@@ -1,0 +1,170 @@
+// Typed text arrives whole: a line typed at the CP/M prompt, two keys in every
+// 1/50 s frame as the core's input queue delivers them (one tapped, press and
+// release together, one held over the frame's end), from start phases spread
+// evenly over one frame, must appear after the prompt exactly, each character
+// once. The long build sweeps 100 phases on both boot paths; the normal suite
+// a few on the emulated BIOS, and presses a key between the two reads of one scan.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "KorvetTestSupport.h"
+#include "emu/korvet/CKeyboard_Korvet.h"
+#include "emu/korvet/CVideo_Korvet.h"
+
+#ifndef KORVET_TYPING_LONG
+#define KORVET_TYPING_LONG 0
+#endif
+
+using emu::CMachine_Korvet;
+using korvettest::CKorvetRig;
+
+namespace {
+
+const uint64_t kSecond = 2500000;
+const uint64_t kFrame = kSecond / 50;
+const char kLine[] = "PACMAN BOOKKEEPER 0123456789 QUICK FOX";
+
+std::string ScreenRow(CKorvetRig& rig, int32_t row) {
+    emu::CVideo_Korvet* video = rig.Machine().GetVideo();
+    std::string text;
+    for (int32_t i = 0; i < emu::CVideo_Korvet::kTextColumns; ++i) {
+        const int code = video->GetTextCell(row * emu::CVideo_Korvet::kTextColumns + i) & 0xFF;
+        text.push_back(code >= 0x20 && code < 0x7F ? static_cast<char>(code) : '?');
+    }
+    return text;
+}
+
+// The row that starts with the prompt; -1 when none does.
+int32_t PromptRow(CKorvetRig& rig) {
+    for (int32_t row = emu::CVideo_Korvet::kTextRows - 1; row >= 0; --row) {
+        if (ScreenRow(rig, row).compare(0, 2, "A>") == 0)
+            return row;
+    }
+    return -1;
+}
+
+// Boots the model from the system disk to the prompt; the state there.
+korvettest::Bytes BootToPrompt(CKorvetRig& rig) {
+    rig.InstallModelRom();
+    EXPECT_TRUE(rig.Build());
+    const korvettest::Bytes disk = korvettest::ReadFile(korvettest::SharedData() + "disks/system.kdi");
+    EXPECT_TRUE(!disk.empty() && rig.Mount(0, rig.MakeImage("system.kdi", disk)));
+    EXPECT_TRUE(rig.PowerOn());
+    for (uint64_t run = 0; run < 15 * kSecond && PromptRow(rig) < 0; run += kSecond / 4)
+        rig.Run(kSecond / 4);
+    rig.Run(kSecond / 2);
+    EXPECT_GE(PromptRow(rig), 0);
+    return rig.Save();
+}
+
+// Types the line from `phase` cycles into a frame; the prompt row before and
+// after, with the line put into the first after the prompt.
+void TypeLine(CKorvetRig& rig, uint64_t phase, std::string* expected, std::string* typed) {
+    rig.Run(phase);
+    const int32_t row = PromptRow(rig);
+    ASSERT_GE(row, 0);
+    *expected = ScreenRow(rig, row);
+    const size_t length = sizeof(kLine) - 1;
+    expected->replace(expected->find_last_of('>') + 1, length, kLine);
+    // Each frame: the key held since the last frame comes up, the next one is
+    // tapped, and the one after goes down to be held over the frame's end.
+    char held = 0;
+    for (size_t next = 0; next < length || held != 0;) {
+        rig.Run(kFrame);
+        if (held != 0)
+            rig.Machine().KeyEvent(held, false);
+        held = 0;
+        if (next < length) {
+            rig.Machine().KeyEvent(kLine[next], true);
+            rig.Machine().KeyEvent(kLine[next], false);
+            ++next;
+        }
+        if (next < length) {
+            held = kLine[next++];
+            rig.Machine().KeyEvent(held, true);
+        }
+    }
+    // Until the last character shows (two scans a tap at most), then a few
+    // frames more for anything that should not come.
+    const size_t last = expected->find_last_of('>') + length - 1;
+    for (uint64_t run = 0; run < 2 * length * kFrame && ScreenRow(rig, row)[last] != kLine[length - 1]; run += 5 * kFrame)
+        rig.Run(5 * kFrame);
+    rig.Run(10 * kFrame);
+    *typed = ScreenRow(rig, row);
+}
+
+void TypeFromPhases(uint32_t model, int phases) {
+    CKorvetRig rig(model);
+    const korvettest::Bytes prompt = BootToPrompt(rig);
+    for (int i = 0; i < phases; ++i) {
+        ASSERT_TRUE(rig.Load(prompt));
+        const uint64_t phase = kFrame * static_cast<uint64_t>(i) / static_cast<uint64_t>(phases);
+        std::string expected;
+        std::string typed;
+        TypeLine(rig, phase, &expected, &typed);
+        EXPECT_EQ(typed, expected) << rig.Machine().GetName() << " phase " << phase;
+    }
+}
+
+#if KORVET_TYPING_LONG
+TEST(KorvetTyping, LineArrivesWholeFromEveryPhaseOnBothBootPaths) {
+    TypeFromPhases(CMachine_Korvet::kModelBios, 100);
+    TypeFromPhases(CMachine_Korvet::kModelKorvet20, 100);
+}
+#else
+// Runs instruction by instruction until the BIOS has read the first half of
+// the keyboard window (offset 0x07F), the start of its scan, then `cycles` more.
+void RunIntoScan(CKorvetRig& rig, uint64_t cycles) {
+    emu::CProcessor_I8080* cpu = rig.Machine().GetCpu();
+    emu::CKeyboard_Korvet* keyboard = rig.Machine().GetKeyboard();
+    keyboard->SetKeyTrace(emu::CKeyboard_Korvet::kTraceEvery);
+    rig.TakeLines();
+    bool started = false;
+    const uint64_t end = cpu->GetCycleCount() + 2 * kFrame;
+    uint64_t until = end;
+    while (cpu->GetCycleCount() < until) {
+        // One instruction at a time, as the debugger's step runs it.
+        if (cpu->DebitCyclesToEvent(cpu->Execute(0)) <= 0)
+            cpu->RunDueEvents();
+        for (const std::string& line : rig.TakeLines()) {
+            if (!started && line.find("[0x007F]") != std::string::npos) {
+                started = true;
+                until = cpu->GetCycleCount() + cycles;
+            }
+        }
+    }
+    keyboard->SetKeyTrace(emu::CKeyboard_Korvet::kTraceNever);
+    ASSERT_TRUE(started);
+}
+
+TEST(KorvetTyping, LineArrivesWholeFromSeveralPhases) {
+    TypeFromPhases(CMachine_Korvet::kModelBios, 4);
+}
+
+// A key that goes down between the scan's read of the first half and its read
+// of the second (0x13F, 27 cycles later) waits for the next scan. Misread as a
+// key of the second half, it made the BIOS type the string that its key table
+// points at in the program area: with a Ctrl+C left there, CP/M warm-booted.
+TEST(KorvetTyping, KeyPressedInsideAScanWaitsForTheNext) {
+    CKorvetRig rig(CMachine_Korvet::kModelBios);
+    const korvettest::Bytes prompt = BootToPrompt(rig);
+    for (uint64_t delay : {0, 12}) {
+        ASSERT_TRUE(rig.Load(prompt));
+        rig.Write(0x467, 0x03);
+        rig.Write(0x468, 0x00);
+        const int32_t row = PromptRow(rig);
+        std::string expected = ScreenRow(rig, row);
+        expected[expected.find_last_of('>') + 1] = 'A';
+        RunIntoScan(rig, delay);
+        rig.Machine().KeyEvent('A', true);
+        rig.Run(5 * kFrame);
+        rig.Machine().KeyEvent('A', false);
+        rig.Run(25 * kFrame);
+        EXPECT_EQ(PromptRow(rig), row) << "delay " << delay;
+        EXPECT_EQ(ScreenRow(rig, row), expected) << "delay " << delay;
+    }
+}
+#endif
+
+} // namespace
