@@ -56,6 +56,11 @@ uint16_t ClampCount(double x, uint16_t limit) {
     return static_cast<uint16_t>(x);
 }
 
+// Periods below this times any count multiply to an exact double.
+constexpr int64_t kExactPeriods = int64_t{1} << 36;
+// A quotient below (1 - 2^-50) x (n + 1) cannot round up to n + 1.
+constexpr double kBelowOne = 1.0 - 1.0 / 1125899906842624.0;
+
 // The whole periods gone by; huge or undefined values are capped.
 int64_t WholePeriods(double p) {
     constexpr double kCap = 4.0e18;
@@ -63,7 +68,7 @@ int64_t WholePeriods(double p) {
         return 0;
     if (p >= kCap)
         return static_cast<int64_t>(kCap);
-    return static_cast<int64_t>(std::floor(p));
+    return static_cast<int64_t>(p); // truncation is the floor of a positive value, without a library call
 }
 
 } // namespace
@@ -71,7 +76,8 @@ int64_t WholePeriods(double p) {
 CTimerChannel_I8253::CTimerChannel_I8253()
     : m_channelIndex(-1), m_irqLine(0), m_irqConnected(false), m_connectedIrq(-1), m_dmaLine(0), m_dmaConnected(false),
       m_raisedIrqCount(0), m_soundGeneration(false), m_soundBuffer(nullptr), m_soundBufferSamples(0),
-      m_firstSampleValue(0), m_secondSampleValue(0), m_blockFrequency(0), m_SNDH(0), m_SNDL(0), m_SNDR(0),
+      m_firstSampleValue(0), m_secondSampleValue(0), m_blockFrequency(0), m_positionRate(0),
+      m_positionBlockFrequency(0), m_ticksPerBlock(0), m_positionTick(0), m_position(0), m_SNDH(0), m_SNDL(0), m_SNDR(0),
       m_slots(nullptr), m_slotsValid(false), m_SNDX(false), m_generator(&CTimerChannel_I8253::GenerateSilence),
       m_keepWaveformOnSameCount(false), m_clock(0) {}
 
@@ -643,7 +649,15 @@ double CTimerChannel_I8253::RunPeriodic(double now, uint16_t& count, uint64_t& t
         return -1.0;
     }
     const double pulses = GetPulses(now);
-    const int64_t periods = WholePeriods(pulses / m_regs.CRU);
+    // Most ticks fall in the period counted last: then a product and two
+    // comparisons give the same whole number as the division.
+    int64_t periods;
+    const double start = static_cast<double>(m_regs.CEFF) * m_regs.CRU;
+    if (m_regs.CEFF >= 0 && m_regs.CEFF < kExactPeriods && pulses >= start &&
+        pulses < (start + m_regs.CRU) * kBelowOne)
+        periods = m_regs.CEFF;
+    else
+        periods = WholePeriods(pulses / m_regs.CRU);
     double within = pulses - static_cast<double>(periods) * m_regs.CRU;
     if (!(within >= 0.0 && within < m_regs.CRU))
         within = 0.0;

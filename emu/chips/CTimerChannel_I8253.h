@@ -293,6 +293,13 @@ private:
     int32_t m_firstSampleValue;   // a high phase while enabled
     int32_t m_secondSampleValue;  // everything else
     int32_t m_blockFrequency;     // blocks a second
+    // The slot position of the last recorded tick: m_position is m_positionTick
+    // modulo m_ticksPerBlock, the rate over the block frequency of the key.
+    int32_t m_positionRate;
+    int32_t m_positionBlockFrequency;
+    int32_t m_ticksPerBlock;
+    uint32_t m_positionTick;
+    uint32_t m_position;
     int64_t m_SNDH;               // samples of each following high phase
     int64_t m_SNDL;               // samples of each following low phase
     int64_t m_SNDR;               // samples left in the phase being rendered

@@ -36,6 +36,9 @@ int64_t RoundToInt64(double v) {
     return static_cast<int64_t>(r);
 }
 
+// Every whole number up to it is a double exactly.
+constexpr uint64_t kExactDoubleLimit = uint64_t{1} << 53;
+
 // Truncation towards zero into 0 .. 2^64-1.
 uint64_t TruncateToUInt64(double v) {
     if (!(v > 0.0))
@@ -443,12 +446,12 @@ void CProcessor::SetEffectiveFrequency(int32_t hz) {
     m_ratio = newRatio;
 }
 
-int32_t CProcessor::GetBaseFrequency() {
-    return s_baseFrequency;
-}
-
 uint64_t CProcessor::GetNominalCycleCount() {
     const uint64_t elapsed = GetCycleCount() - m_lastCycles;
+    // Asked on every timer update: equal rates need no floating point, and
+    // below 2^53 the product is exact, so the answer is the same.
+    if (m_ratio == 1.0 && elapsed <= kExactDoubleLimit)
+        return m_lastNominalCycles + elapsed;
     return m_lastNominalCycles + TruncateToUInt64(static_cast<double>(elapsed) * m_ratio);
 }
 

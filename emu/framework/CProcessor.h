@@ -99,7 +99,8 @@ public:
     uint32_t GetProgramCounter() override;
     void NotifyValue(int32_t value) override;
     void FullResetHook() override;
-    uint64_t GetCycleCount() override;
+    // Final, so that the nominal count below inlines it.
+    uint64_t GetCycleCount() final;
     uint32_t GetAddressMask() override;
     void SetAddressMask(uint32_t mask) override;
     void SetChwiFlag() override;
@@ -109,8 +110,8 @@ public:
     bool SetFrequency(int32_t hz) override;
     int32_t GetEffectiveFrequency() override;
     void SetEffectiveFrequency(int32_t hz) override;
-    int32_t GetBaseFrequency() override;
-    uint64_t GetNominalCycleCount() override;
+    int32_t GetBaseFrequency() final { return s_baseFrequency; }
+    uint64_t GetNominalCycleCount() final;
     bool GetNmiFlag() override;
     bool SetNmiFlag(bool value) override;
     uintptr_t QueryHook(uintptr_t a, uintptr_t b, uintptr_t c) override;
