@@ -36,9 +36,6 @@ int64_t RoundToInt64(double v) {
     return static_cast<int64_t>(r);
 }
 
-// Every whole number up to it is a double exactly.
-constexpr uint64_t kExactDoubleLimit = uint64_t{1} << 53;
-
 // Truncation towards zero into 0 .. 2^64-1.
 uint64_t TruncateToUInt64(double v) {
     if (!(v > 0.0))
@@ -395,11 +392,6 @@ void CProcessor::NotifyValue(int32_t /*value*/) {}
 
 void CProcessor::FullResetHook() {}
 
-uint64_t CProcessor::GetCycleCount() {
-    return m_cycles + static_cast<uint64_t>(static_cast<int64_t>(m_waitCycles)) +
-           static_cast<uint64_t>(static_cast<int64_t>(m_sliceBudget) - static_cast<int64_t>(m_sliceLeft));
-}
-
 uint32_t CProcessor::GetAddressMask() {
     return s_addressMask;
 }
@@ -446,12 +438,7 @@ void CProcessor::SetEffectiveFrequency(int32_t hz) {
     m_ratio = newRatio;
 }
 
-uint64_t CProcessor::GetNominalCycleCount() {
-    const uint64_t elapsed = GetCycleCount() - m_lastCycles;
-    // Asked on every timer update: equal rates need no floating point, and
-    // below 2^53 the product is exact, so the answer is the same.
-    if (m_ratio == 1.0 && elapsed <= kExactDoubleLimit)
-        return m_lastNominalCycles + elapsed;
+uint64_t CProcessor::GetScaledNominalCycleCount(uint64_t elapsed) const {
     return m_lastNominalCycles + TruncateToUInt64(static_cast<double>(elapsed) * m_ratio);
 }
 
