@@ -125,10 +125,16 @@ void CTimerChannel_I8253::SetBaseFrequency(uint64_t frequency, int64_t time, boo
 }
 
 void CTimerChannel_I8253::Update() {
-    CheckBaseFrequency();
+    // CheckBaseFrequency and GetNow in one query of the machine.
+    int64_t frequency = 0;
+    int64_t cycles = 0;
+    if (m_machine != nullptr)
+        m_machine->GetBaseTime(&frequency, &cycles);
+    if (static_cast<uint64_t>(frequency) != m_regs.BFRO)
+        Rebase(static_cast<uint64_t>(frequency), 0.0);
     uint16_t count = m_regs.CE;
     uint64_t toggles = 0;
-    const bool level = (this->*m_generator)(GetNow(), count, toggles);
+    const bool level = (this->*m_generator)(static_cast<double>(cycles), count, toggles);
     m_regs.CE = count;
     if (m_regs.ZCR)
         m_regs.ZCR = count == kZeroCount;

@@ -95,7 +95,8 @@ void CTimerChannel_I8253::Stop() {
 bool CTimerChannel_I8253::OnUpdateEvent(CObject* user, uint64_t* /*fireCount*/, uint32_t* /*data*/) {
     auto* self = static_cast<CTimerChannel_I8253*>(user);
     self->Update();
-    self->RaiseInterrupts();
+    if (self->m_regs.INTC != 0) // nothing to raise on most ticks
+        self->RaiseInterrupts();
     if (self->m_soundGeneration)
         self->StoreSoundSample();
     return true;

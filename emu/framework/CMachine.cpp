@@ -107,6 +107,11 @@ void CMachine::GetBaseCycleCount(int64_t* out) {
     *out = processor != nullptr ? static_cast<int64_t>(processor->GetNominalCycleCount()) : 0;
 }
 
+void CMachine::GetBaseTime(int64_t* frequency, int64_t* cycles) {
+    GetBaseFrequency(frequency);
+    GetBaseCycleCount(cycles);
+}
+
 bool CMachine::BindParameters(CDeviceParameter* parameter) {
     if (!m_started)
         return true;

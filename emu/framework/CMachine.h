@@ -69,6 +69,7 @@ public:
     bool PollBreak(uint32_t argument) override;
     void GetBaseFrequency(int64_t* out) final;
     void GetBaseCycleCount(int64_t* out) final;
+    void GetBaseTime(int64_t* frequency, int64_t* cycles) final;
     bool BindParameters(CDeviceParameter* parameter) override;
     void NotifyInterruptRequest() override;
     uint32_t CheckBreak(bool* request, bool* result) override;
