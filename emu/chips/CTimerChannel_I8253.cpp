@@ -78,9 +78,8 @@ CTimerChannel_I8253::CTimerChannel_I8253()
       m_raisedIrqCount(0), m_soundGeneration(false), m_soundBuffer(nullptr), m_soundBufferSamples(0),
       m_firstSampleValue(0), m_secondSampleValue(0), m_blockFrequency(0), m_positionRate(0),
       m_positionBlockFrequency(0), m_ticksPerBlock(0), m_positionTick(0), m_position(0), m_reciprocalCount(0),
-      m_reciprocal(0.0), m_SNDH(0), m_SNDL(0), m_SNDR(0),
-      m_slots(nullptr), m_slotsValid(false), m_SNDX(false), m_generator(&CTimerChannel_I8253::GenerateSilence),
-      m_keepWaveformOnSameCount(false), m_clock(0) {}
+      m_reciprocal(0.0), m_SNDH(0), m_SNDL(0), m_SNDR(0), m_slots(nullptr), m_slotsValid(false), m_SNDX(false),
+      m_generator(&CTimerChannel_I8253::GenerateSilence), m_keepWaveformOnSameCount(false), m_clock(0) {}
 
 CTimerChannel_I8253::~CTimerChannel_I8253() {
     FreeSlots();

@@ -41,8 +41,8 @@ bool CMachine::CServices::QueryTrue(common::CNarrowString* /*errorText*/) {
 CMachine::CMachine()
     : m_suspendCount(0), m_stretchScreen(true), m_serviceBus(nullptr), m_serviceMemory(nullptr),
       m_servicePorts(nullptr), m_serviceInterrupts(nullptr), m_serviceKeys(nullptr), m_serviceMouse(nullptr),
-      m_serviceDrives(nullptr), m_mainCpu(nullptr), m_stateFlag(false), m_statePartlyLoaded(false), m_host(nullptr), m_soundOutput(nullptr),
-      m_breakHookUser(nullptr), m_breakHook(nullptr) {
+      m_serviceDrives(nullptr), m_mainCpu(nullptr), m_stateFlag(false), m_statePartlyLoaded(false), m_host(nullptr),
+      m_soundOutput(nullptr), m_breakHookUser(nullptr), m_breakHook(nullptr) {
     // The root device belongs to the machine from the start.
     m_machine = this;
 }

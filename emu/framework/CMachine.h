@@ -62,8 +62,7 @@ public:
     ~CMachine() override;
 
     // --- The machine interface -------------------------------------------------
-    // Final, so that the devices' time queries below reach the processor in one call.
-    CProcessorInterface* GetMainProcessor() final;
+    CProcessorInterface* GetMainProcessor() override;
     common::CTextConsole* GetConsole() override;
     bool GetStateFlag() override;
     bool PollBreak(uint32_t argument) override;
