@@ -56,6 +56,11 @@ uint16_t ClampCount(double x, uint16_t limit) {
     return static_cast<uint16_t>(x);
 }
 
+// Periods below this times any count multiply to an exact double.
+constexpr double kExactPeriods = 68719476736.0; // 2^36
+// A quotient below (1 - 2^-50) x (n + 1) cannot round up to n + 1.
+constexpr double kBelowOne = 1.0 - 1.0 / 1125899906842624.0;
+
 // The whole periods gone by; huge or undefined values are capped.
 int64_t WholePeriods(double p) {
     constexpr double kCap = 4.0e18;
@@ -63,7 +68,7 @@ int64_t WholePeriods(double p) {
         return 0;
     if (p >= kCap)
         return static_cast<int64_t>(kCap);
-    return static_cast<int64_t>(std::floor(p));
+    return static_cast<int64_t>(p); // truncation is the floor of a positive value, without a library call
 }
 
 } // namespace
@@ -71,9 +76,10 @@ int64_t WholePeriods(double p) {
 CTimerChannel_I8253::CTimerChannel_I8253()
     : m_channelIndex(-1), m_irqLine(0), m_irqConnected(false), m_connectedIrq(-1), m_dmaLine(0), m_dmaConnected(false),
       m_raisedIrqCount(0), m_soundGeneration(false), m_soundBuffer(nullptr), m_soundBufferSamples(0),
-      m_firstSampleValue(0), m_secondSampleValue(0), m_blockFrequency(0), m_SNDH(0), m_SNDL(0), m_SNDR(0),
-      m_slots(nullptr), m_slotsValid(false), m_SNDX(false), m_generator(&CTimerChannel_I8253::GenerateSilence),
-      m_keepWaveformOnSameCount(false), m_clock(0) {}
+      m_firstSampleValue(0), m_secondSampleValue(0), m_blockFrequency(0), m_positionRate(0),
+      m_positionBlockFrequency(0), m_ticksPerBlock(0), m_positionTick(0), m_position(0), m_reciprocalCount(0),
+      m_reciprocal(0.0), m_SNDH(0), m_SNDL(0), m_SNDR(0), m_slots(nullptr), m_slotsValid(false), m_SNDX(false),
+      m_generator(&CTimerChannel_I8253::GenerateSilence), m_keepWaveformOnSameCount(false), m_clock(0) {}
 
 CTimerChannel_I8253::~CTimerChannel_I8253() {
     FreeSlots();
@@ -118,10 +124,16 @@ void CTimerChannel_I8253::SetBaseFrequency(uint64_t frequency, int64_t time, boo
 }
 
 void CTimerChannel_I8253::Update() {
-    CheckBaseFrequency();
+    // CheckBaseFrequency and GetNow in one query of the machine.
+    int64_t frequency = 0;
+    int64_t cycles = 0;
+    if (m_machine != nullptr)
+        m_machine->GetBaseTime(&frequency, &cycles);
+    if (static_cast<uint64_t>(frequency) != m_regs.BFRO)
+        Rebase(static_cast<uint64_t>(frequency), 0.0);
     uint16_t count = m_regs.CE;
     uint64_t toggles = 0;
-    const bool level = (this->*m_generator)(GetNow(), count, toggles);
+    const bool level = (this->*m_generator)(static_cast<double>(cycles), count, toggles);
     m_regs.CE = count;
     if (m_regs.ZCR)
         m_regs.ZCR = count == kZeroCount;
@@ -603,6 +615,26 @@ bool CTimerChannel_I8253::GenerateSamplesMode1(double now, uint16_t& count, uint
     return false;
 }
 
+int64_t CTimerChannel_I8253::GetWholePeriods(double pulses) {
+    // A product with the kept reciprocal guesses the quotient; the guess is
+    // taken when the pulses lie inside its period, where it equals the
+    // division's whole part. This runs on every tick: no division then.
+    if (m_regs.CRU != 0) {
+        if (m_regs.CRU != m_reciprocalCount) {
+            m_reciprocalCount = m_regs.CRU;
+            m_reciprocal = 1.0 / m_regs.CRU;
+        }
+        const double guess = pulses * m_reciprocal;
+        if (guess >= 0.0 && guess < kExactPeriods) {
+            const int64_t periods = static_cast<int64_t>(guess);
+            const double start = static_cast<double>(periods) * m_regs.CRU;
+            if (pulses >= start && pulses < (start + m_regs.CRU) * kBelowOne)
+                return periods;
+        }
+    }
+    return WholePeriods(pulses / m_regs.CRU);
+}
+
 double CTimerChannel_I8253::RunPeriodic(double now, uint16_t& count, uint64_t& toggles, bool square) {
     const Square idleSquare = square ? Square::Off : Square::Keep;
     const double elapsed = GetElapsed(now);
@@ -643,7 +675,7 @@ double CTimerChannel_I8253::RunPeriodic(double now, uint16_t& count, uint64_t& t
         return -1.0;
     }
     const double pulses = GetPulses(now);
-    const int64_t periods = WholePeriods(pulses / m_regs.CRU);
+    const int64_t periods = GetWholePeriods(pulses);
     double within = pulses - static_cast<double>(periods) * m_regs.CRU;
     if (!(within >= 0.0 && within < m_regs.CRU))
         within = 0.0;

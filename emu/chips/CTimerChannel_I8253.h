@@ -259,6 +259,8 @@ private:
     // Modes 2 and 3 share the period arithmetic; the result is the input
     // pulses gone by in the current period, or a negative value while idle.
     double RunPeriodic(double now, uint16_t& count, uint64_t& toggles, bool square);
+    // WholePeriods(pulses / CRU), mostly without dividing.
+    int64_t GetWholePeriods(double pulses);
     // Modes 4 and 5 share the count down to the strobe; the result is the output level.
     bool RunStrobe(double now, uint16_t& count);
 
@@ -293,6 +295,16 @@ private:
     int32_t m_firstSampleValue;   // a high phase while enabled
     int32_t m_secondSampleValue;  // everything else
     int32_t m_blockFrequency;     // blocks a second
+    // The slot position of the last recorded tick: m_position is m_positionTick
+    // modulo m_ticksPerBlock, the rate over the block frequency of the key.
+    int32_t m_positionRate;
+    int32_t m_positionBlockFrequency;
+    int32_t m_ticksPerBlock;
+    uint32_t m_positionTick;
+    uint32_t m_position;
+    // 1 / m_reciprocalCount, for the whole periods of the count in use.
+    uint16_t m_reciprocalCount;
+    double m_reciprocal;
     int64_t m_SNDH;               // samples of each following high phase
     int64_t m_SNDL;               // samples of each following low phase
     int64_t m_SNDR;               // samples left in the phase being rendered

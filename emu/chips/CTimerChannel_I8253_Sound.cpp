@@ -95,7 +95,8 @@ void CTimerChannel_I8253::Stop() {
 bool CTimerChannel_I8253::OnUpdateEvent(CObject* user, uint64_t* /*fireCount*/, uint32_t* /*data*/) {
     auto* self = static_cast<CTimerChannel_I8253*>(user);
     self->Update();
-    self->RaiseInterrupts();
+    if (self->m_regs.INTC != 0) // nothing to raise on most ticks
+        self->RaiseInterrupts();
     if (self->m_soundGeneration)
         self->StoreSoundSample();
     return true;
@@ -105,12 +106,31 @@ void CTimerChannel_I8253::StoreSoundSample() {
     if (!m_soundGeneration || m_soundBuffer == nullptr || m_slots == nullptr || m_bus == nullptr ||
         m_blockFrequency <= 0)
         return;
-    const int32_t ticksPerBlock = m_bus->GetSampleRate() / m_blockFrequency;
+    // Both divisions below are kept from the tick before: the quotient while
+    // rate and block frequency stay, the remainder one step on while the
+    // counter goes up by one.
+    const int32_t rate = m_bus->GetSampleRate();
+    if (rate != m_positionRate || m_blockFrequency != m_positionBlockFrequency) {
+        m_positionRate = rate;
+        m_positionBlockFrequency = m_blockFrequency;
+        m_ticksPerBlock = rate / m_blockFrequency;
+        m_positionTick = 0;
+        m_position = 0;
+    }
+    const int32_t ticksPerBlock = m_ticksPerBlock;
     if (ticksPerBlock <= 0)
         return;
     // The first tick of a block fills the highest slot. The tick counter is
     // taken unsigned, so that it stays in step past 2^31 ticks.
-    const uint32_t position = m_bus->GetTickCounter() % static_cast<uint32_t>(ticksPerBlock);
+    const uint32_t tick = m_bus->GetTickCounter();
+    const uint32_t ticks = static_cast<uint32_t>(ticksPerBlock);
+    uint32_t position;
+    if (tick != 0 && tick - 1 == m_positionTick)
+        position = m_position + 1 == ticks ? 0 : m_position + 1;
+    else
+        position = tick % ticks;
+    m_positionTick = tick;
+    m_position = position;
     const int64_t index = static_cast<int64_t>(ticksPerBlock) - 1 - position;
     if (index >= m_soundBufferSamples)
         return;

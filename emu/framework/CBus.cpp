@@ -128,14 +128,6 @@ bool CBus::AddSoundStream(uint32_t rate, uint32_t bits, SoundProducer producer, 
                             CEvent{producerUser, kCallbackSoundProducer, reinterpret_cast<AnyFunction>(producer)});
 }
 
-int32_t CBus::GetSampleRate() {
-    return m_rate;
-}
-
-uint32_t CBus::GetTickCounter() {
-    return m_tickCounter;
-}
-
 void CBus::Retime(CPeriodicEvent* node) {
     if (m_rate <= 0) {
         node->m_divider = node->m_countdown = node->m_effectiveFrequency = 0;

@@ -92,8 +92,9 @@ public:
                   uint32_t data1, bool startNow) override;
     bool AddSoundStream(uint32_t rate, uint32_t bits, SoundProducer producer, CObject* producerUser, const char* name,
                         uint32_t data0, uint32_t data1) override;
-    int32_t GetSampleRate() override;
-    uint32_t GetTickCounter() override;
+    // Inline and final: the timer channels ask for both on every tick.
+    int32_t GetSampleRate() final { return m_rate; }
+    uint32_t GetTickCounter() final { return m_tickCounter; }
 
     // --- Service life cycle and state ------------------------------------------------
     // Tick counter 0, sound running; registers "_BusFreqEvent".

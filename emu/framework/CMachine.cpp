@@ -41,8 +41,8 @@ bool CMachine::CServices::QueryTrue(common::CNarrowString* /*errorText*/) {
 CMachine::CMachine()
     : m_suspendCount(0), m_stretchScreen(true), m_serviceBus(nullptr), m_serviceMemory(nullptr),
       m_servicePorts(nullptr), m_serviceInterrupts(nullptr), m_serviceKeys(nullptr), m_serviceMouse(nullptr),
-      m_serviceDrives(nullptr), m_stateFlag(false), m_statePartlyLoaded(false), m_host(nullptr), m_soundOutput(nullptr),
-      m_breakHookUser(nullptr), m_breakHook(nullptr) {
+      m_serviceDrives(nullptr), m_mainCpu(nullptr), m_stateFlag(false), m_statePartlyLoaded(false), m_host(nullptr),
+      m_soundOutput(nullptr), m_breakHookUser(nullptr), m_breakHook(nullptr) {
     // The root device belongs to the machine from the start.
     m_machine = this;
 }
@@ -50,6 +50,7 @@ CMachine::CMachine()
 CMachine::~CMachine() {
     ReleaseHost();
     m_processors.clear();
+    m_mainCpu = nullptr;
     // The services go first, then (in the device base) the device tree.
     m_services.DeleteChildren();
     m_serviceBus = nullptr;
@@ -87,6 +88,10 @@ bool CMachine::PollBreak(uint32_t /*argument*/) {
 void CMachine::GetBaseFrequency(int64_t* out) {
     if (out == nullptr)
         return;
+    if (m_mainCpu != nullptr) {
+        *out = static_cast<int64_t>(m_mainCpu->GetBaseFrequency());
+        return;
+    }
     CProcessorInterface* processor = GetMainProcessor();
     *out = processor != nullptr ? static_cast<int64_t>(processor->GetBaseFrequency()) : 0;
 }
@@ -94,8 +99,17 @@ void CMachine::GetBaseFrequency(int64_t* out) {
 void CMachine::GetBaseCycleCount(int64_t* out) {
     if (out == nullptr)
         return;
+    if (m_mainCpu != nullptr) {
+        *out = static_cast<int64_t>(m_mainCpu->GetNominalCycleCount());
+        return;
+    }
     CProcessorInterface* processor = GetMainProcessor();
     *out = processor != nullptr ? static_cast<int64_t>(processor->GetNominalCycleCount()) : 0;
+}
+
+void CMachine::GetBaseTime(int64_t* frequency, int64_t* cycles) {
+    GetBaseFrequency(frequency);
+    GetBaseCycleCount(cycles);
 }
 
 bool CMachine::BindParameters(CDeviceParameter* parameter) {
@@ -244,14 +258,18 @@ bool CMachine::AddDevice(CObject* device, const char* name, const char* shortNam
         return false;
     if (device->IsProcessor()) {
         auto* processor = dynamic_cast<CProcessorInterface*>(device);
-        if (processor != nullptr)
+        if (processor != nullptr) {
             m_processors.push_back(processor);
+            if (m_processors.size() == 1)
+                m_mainCpu = dynamic_cast<CProcessor*>(processor);
+        }
     }
     return true;
 }
 
 void CMachine::DeleteDevices() {
     m_processors.clear();
+    m_mainCpu = nullptr;
     CDevice::DeleteChildren();
 }
 

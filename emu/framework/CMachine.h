@@ -66,8 +66,9 @@ public:
     common::CTextConsole* GetConsole() override;
     bool GetStateFlag() override;
     bool PollBreak(uint32_t argument) override;
-    void GetBaseFrequency(int64_t* out) override;
-    void GetBaseCycleCount(int64_t* out) override;
+    void GetBaseFrequency(int64_t* out) final;
+    void GetBaseCycleCount(int64_t* out) final;
+    void GetBaseTime(int64_t* frequency, int64_t* cycles) final;
     bool BindParameters(CDeviceParameter* parameter) override;
     void NotifyInterruptRequest() override;
     uint32_t CheckBreak(bool* request, bool* result) override;
@@ -179,6 +180,9 @@ protected:
     CMouse* m_serviceMouse;
     CDrives* m_serviceDrives;
     std::vector<CProcessorInterface*> m_processors; // the devices' interfaces; not owned
+    // The first of them when it is a CProcessor, asked without a virtual call
+    // for the base time that every timer update reads; not owned.
+    CProcessor* m_mainCpu;
     bool m_stateFlag;
     bool m_statePartlyLoaded;
     CRenderer* m_host;           // the host screen; not owned

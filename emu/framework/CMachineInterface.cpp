@@ -6,6 +6,11 @@ CMachineInterface::CMachineInterface() : m_traceLevel(nullptr) {}
 
 CMachineInterface::~CMachineInterface() {}
 
+void CMachineInterface::GetBaseTime(int64_t* frequency, int64_t* cycles) {
+    GetBaseFrequency(frequency);
+    GetBaseCycleCount(cycles);
+}
+
 uint32_t CMachineInterface::CheckBreak(bool* /*request*/, bool* result) {
     if (result != nullptr)
         *result = true;

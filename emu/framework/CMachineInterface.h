@@ -33,6 +33,8 @@ public:
     // base-frequency units; 0 without a processor.
     virtual void GetBaseFrequency(int64_t* out) = 0;
     virtual void GetBaseCycleCount(int64_t* out) = 0;
+    // Both of the above in one call, for devices that ask on every tick.
+    virtual void GetBaseTime(int64_t* frequency, int64_t* cycles);
     // Binds the parameters of the device tree again: every parameter of the
     // given one's type, or all of them for null. While the machine is not
     // running it does nothing and answers true.

@@ -392,11 +392,6 @@ void CProcessor::NotifyValue(int32_t /*value*/) {}
 
 void CProcessor::FullResetHook() {}
 
-uint64_t CProcessor::GetCycleCount() {
-    return m_cycles + static_cast<uint64_t>(static_cast<int64_t>(m_waitCycles)) +
-           static_cast<uint64_t>(static_cast<int64_t>(m_sliceBudget) - static_cast<int64_t>(m_sliceLeft));
-}
-
 uint32_t CProcessor::GetAddressMask() {
     return s_addressMask;
 }
@@ -443,12 +438,7 @@ void CProcessor::SetEffectiveFrequency(int32_t hz) {
     m_ratio = newRatio;
 }
 
-int32_t CProcessor::GetBaseFrequency() {
-    return s_baseFrequency;
-}
-
-uint64_t CProcessor::GetNominalCycleCount() {
-    const uint64_t elapsed = GetCycleCount() - m_lastCycles;
+uint64_t CProcessor::GetScaledNominalCycleCount(uint64_t elapsed) const {
     return m_lastNominalCycles + TruncateToUInt64(static_cast<double>(elapsed) * m_ratio);
 }
 

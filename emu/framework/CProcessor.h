@@ -99,7 +99,11 @@ public:
     uint32_t GetProgramCounter() override;
     void NotifyValue(int32_t value) override;
     void FullResetHook() override;
-    uint64_t GetCycleCount() override;
+    // Inline and final: every timer update asks for the nominal count below.
+    uint64_t GetCycleCount() final {
+        return m_cycles + static_cast<uint64_t>(static_cast<int64_t>(m_waitCycles)) +
+               static_cast<uint64_t>(static_cast<int64_t>(m_sliceBudget) - static_cast<int64_t>(m_sliceLeft));
+    }
     uint32_t GetAddressMask() override;
     void SetAddressMask(uint32_t mask) override;
     void SetChwiFlag() override;
@@ -109,8 +113,15 @@ public:
     bool SetFrequency(int32_t hz) override;
     int32_t GetEffectiveFrequency() override;
     void SetEffectiveFrequency(int32_t hz) override;
-    int32_t GetBaseFrequency() override;
-    uint64_t GetNominalCycleCount() override;
+    int32_t GetBaseFrequency() final { return s_baseFrequency; }
+    uint64_t GetNominalCycleCount() final {
+        const uint64_t elapsed = GetCycleCount() - m_lastCycles;
+        // Equal rates need no floating point: below 2^53 the product with
+        // 1.0 is exact, so the answer is the same.
+        if (m_ratio == 1.0 && elapsed <= kExactDoubleLimit)
+            return m_lastNominalCycles + elapsed;
+        return GetScaledNominalCycleCount(elapsed);
+    }
     bool GetNmiFlag() override;
     bool SetNmiFlag(bool value) override;
     uintptr_t QueryHook(uintptr_t a, uintptr_t b, uintptr_t c) override;
@@ -193,6 +204,11 @@ public:
     uint64_t GetFlagMask() const { return m_flagMask; }
 
 protected:
+    // Every whole number up to it is a double exactly.
+    static constexpr uint64_t kExactDoubleLimit = uint64_t{1} << 53;
+
+    // The nominal count under a ratio other than 1.
+    uint64_t GetScaledNominalCycleCount(uint64_t elapsed) const;
     // Period in base-frequency cycles to processor cycles (at least 1).
     int32_t ConvertPeriod(int32_t period) const;
     // Converts every pending event to the ratio about to take effect.

@@ -353,10 +353,18 @@ TEST(Machine, ProcessorListFollowsTheDevices) {
     emu::CProcessor::SetProcessBaseFrequency(2500000);
     machine.GetBaseFrequency(&value);
     EXPECT_EQ(2500000, value);
+    int64_t frequency = -1;
+    int64_t cycles = -1;
+    machine.GetBaseTime(&frequency, &cycles);
+    EXPECT_EQ(2500000, frequency);
+    EXPECT_EQ(static_cast<int64_t>(cpu->GetNominalCycleCount()), cycles);
 
     machine.DeleteDevices();
     EXPECT_EQ(0, machine.GetProcessorCount());
     EXPECT_EQ(0, machine.GetChildCount());
+    machine.GetBaseTime(&frequency, &cycles);
+    EXPECT_EQ(0, frequency) << "no processor is asked once the devices are gone";
+    EXPECT_EQ(0, cycles);
 }
 
 TEST(Machine, HostScreenResetsTheRunningTree) {
