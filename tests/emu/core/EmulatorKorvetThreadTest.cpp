@@ -134,11 +134,11 @@ TEST_F(EmulatorKorvetThreadTest, StatusTextReadsNoRegisterTheRunningMachineWrite
     const int64_t target = m_frames.Get() + 100;
     int reads = 0;
     common::CWideString text;
-    while (m_frames.Get() < target) {
+    // Both conditions: a loaded host may give this thread few turns per frame.
+    while (m_frames.Get() < target || reads < 100) {
         m_core->FormatStatusText(text);
         ++reads;
     }
-    EXPECT_GT(reads, 100);
     EXPECT_NE(std::u16string(text.GetText()).find(u"SYSREG="), std::u16string::npos);
     m_core->Stop();
 }
