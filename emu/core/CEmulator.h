@@ -288,13 +288,13 @@ public:
     int32_t GetStepsLeft() const { return m_stepsLeft; }
     int32_t GetLoopKind() const { return m_loopKind; }
     int32_t GetSpeedPercent() const { return m_speedPercent; }
-    // The front end counts here each time it falls behind (a slow timer pass
-    // or a slow presentation); the run loop takes the count after a frame and
-    // then gives the user-interface thread a longer wait.
     // The name of the sound output that could not open when the machine last
     // powered on (the machine then runs without sound), handed out once; null
     // when there is nothing new to tell.
     const char* TakeSoundFailure() { return m_soundFailure.exchange(nullptr); }
+    // The front end counts here each time it falls behind (a slow timer pass
+    // or a slow presentation); the run loop takes the count after a frame and
+    // then gives the user-interface thread a longer wait.
     void RaiseUiLateness() { m_uiLateness.fetch_add(1, std::memory_order_relaxed); }
     int32_t GetUiLateness() const { return m_uiLateness.load(std::memory_order_relaxed); }
     // Set whenever the run state changes visibly; the front end clears it.
@@ -350,6 +350,9 @@ public:
 private:
     // --- Emulation thread ---------------------------------------------------------
     bool RunThreadBody();
+    // The machine's settings saved; a file it could not write is kept for the
+    // front end (TakeUnsavedSettingsFile).
+    void SaveMachineSettings();
     // Waits in the idle state until a flag changes (no lost wake-up).
     void WaitIdle();
     bool PowerOn();

@@ -72,6 +72,12 @@ void CEmulator::SetRenderer(CRenderer* renderer, bool owned) {
     ReleasePause();
 }
 
+void CEmulator::SaveMachineSettings() {
+    m_machine->SaveSettings();
+    if (!m_machine->GetUnsavedSettingsFile().IsEmpty())
+        m_unsavedSettingsFile = m_machine->GetUnsavedSettingsFile();
+}
+
 bool CEmulator::TakeUnsavedSettingsFile(common::CPath& file) {
     if (m_unsavedSettingsFile.IsEmpty())
         return false;
@@ -89,11 +95,8 @@ bool CEmulator::SetMachine(CComputer* machine) {
     if (m_machine != nullptr) {
         m_machine->SetBreakHook(nullptr);
         m_machine->SetTraceLevel(nullptr);
-        if (machine != nullptr) {
-            m_machine->SaveSettings();
-            if (!m_machine->GetUnsavedSettingsFile().IsEmpty())
-                m_unsavedSettingsFile = m_machine->GetUnsavedSettingsFile();
-        }
+        if (machine != nullptr)
+            SaveMachineSettings();
         ReleaseMachine(m_machine);
         delete m_machine;
     }

@@ -90,9 +90,7 @@ bool CEmulator::RunThreadBody() {
     }
     m_threadAlive = false;
     if (m_machine != nullptr) {
-        m_machine->SaveSettings();
-        if (!m_machine->GetUnsavedSettingsFile().IsEmpty())
-            m_unsavedSettingsFile = m_machine->GetUnsavedSettingsFile();
+        SaveMachineSettings();
         m_machine->Shutdown();
     }
     return true;

@@ -75,11 +75,12 @@ constexpr int kPagesPerBlock = CMemory::kPageSize >> 8;
 struct CMapTables {
     uint8_t types[CMachine_Korvet::kMapCount][CMachine_Korvet::kPagesPerMap];
     CMachine_Korvet::CWindows windows[CMachine_Korvet::kMapCount];
-    bool mappedBlocks[kBlocks];                     // a block with a non-RAM page in any map
     uint64_t mapBlocks[CMachine_Korvet::kMapCount]; // bit n: block n has a non-RAM page in the map
     uint64_t romBlocks[CMachine_Korvet::kMapCount]; // bit n: block n is all ROM in the map
 
-    CMapTables() : types(), windows(), mappedBlocks(), mapBlocks(), romBlocks() {
+    uint64_t anyMapBlocks;                          // the union of mapBlocks
+
+    CMapTables() : types(), windows(), mapBlocks(), romBlocks(), anyMapBlocks(0) {
         for (int map = 0; map < CMachine_Korvet::kMapCount; ++map) {
             const CMapRow& row = kMapTable[map];
             uint8_t* type = types[map];
@@ -100,10 +101,8 @@ struct CMapTables {
             Mark(type, row.text, kTextPages, CMachine_Korvet::kPageText);
             Mark(type, row.graph, kGraphPages, CMachine_Korvet::kPageGraph);
             for (int page = 0; page < CMachine_Korvet::kPagesPerMap; ++page) {
-                if (type[page] != CMachine_Korvet::kPageRam) {
-                    mappedBlocks[page / kPagesPerBlock] = true;
+                if (type[page] != CMachine_Korvet::kPageRam)
                     mapBlocks[map] |= uint64_t{1} << (page / kPagesPerBlock);
-                }
             }
             for (uint32_t block = 0; block < kBlocks; ++block) {
                 bool rom = true;
@@ -112,6 +111,7 @@ struct CMapTables {
                 if (rom)
                     romBlocks[map] |= uint64_t{1} << block;
             }
+            anyMapBlocks |= mapBlocks[map];
         }
     }
 
@@ -139,7 +139,7 @@ const CMachine_Korvet::CWindows& CMachine_Korvet::GetMapWindows(int map) {
 }
 
 bool CMachine_Korvet::IsMappedBlock(uint32_t block) {
-    return block < kBlocks && MapTables().mappedBlocks[block];
+    return block < kBlocks && ((MapTables().anyMapBlocks >> block) & 1) != 0;
 }
 
 void CMachine_Korvet::SelectMemoryMap(uint32_t sysreg) {
