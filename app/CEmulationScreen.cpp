@@ -55,6 +55,12 @@ bool CEmulationScreen::Create() {
     return gui::Windows::CControl::Create();
 }
 
+bool CEmulationScreen::Recreate() {
+    if (IsCreated())
+        Destroy();
+    return Create();
+}
+
 bool CEmulationScreen::Paint(gui::CPainter* painter, const gui::CRect&, const gui::CRect&, gui::CRect* measure) {
     if (measure != nullptr)
         return false;

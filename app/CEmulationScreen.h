@@ -26,6 +26,11 @@ public:
 
     // Makes the child window in the parent's window, then attaches it.
     bool Create() override;
+    // Destroys the window and makes a fresh one in the same place. A window
+    // keeps the first pixel format set on it for life, and under Wine an
+    // OpenGL child window stays covered by an X window of OpenGL's own that
+    // hides its GDI drawing from then on: each renderer starts afresh.
+    bool Recreate();
     // Runs the paint callback; the renderer does the drawing.
     bool Paint(gui::CPainter* painter, const gui::CRect& widgetRect, const gui::CRect& updateRect,
                gui::CRect* measure) override;

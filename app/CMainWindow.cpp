@@ -215,6 +215,23 @@ bool CMainWindow::OnPaintScreen(gui::CWidgetInterface* widget, gui::CPainter* pa
     return true;
 }
 
+void CMainWindow::RenewScreenWindow() {
+    if (m_screen == nullptr)
+        return;
+    if (m_computer != nullptr) {
+        common::CScopedLock lock(&m_computer->GetCoreLock());
+        if (m_computer->GetConsoleView() != nullptr)
+            m_computer->GetConsoleView()->SetWindow(nullptr);
+        if (m_computer->GetRenderer() != nullptr)
+            m_computer->GetRenderer()->SetWindow(nullptr);
+    }
+    if (!m_screen->Recreate())
+        return;
+    m_firstPaintPending = true;
+    if (m_computer != nullptr)
+        m_computer->SetOutputWindow(m_screen->GetWindowHandle());
+}
+
 void CMainWindow::ReleaseMouse(bool leaveMouseMode) {
     if (leaveMouseMode) {
         m_mouseMode = false;

@@ -177,6 +177,10 @@ private:
     CRenderer* PickRenderer();
     // Gives the mouse back: standard cursor, capture released, cursor shown.
     void ReleaseMouse(bool leaveMouseMode);
+    // After a change of renderer: the views let go of the emulation screen's
+    // window, which is made anew (an OpenGL pixel format cannot be taken back)
+    // and handed to the computer; its first paint is filled black.
+    void RenewScreenWindow();
     // Stores the main window as the sound output's window when it needs one.
     void HandWindowToSound(CSoundOutput* output);
     // Mounts a chosen image into a drive (the file dialog's part of Load From File).

@@ -324,6 +324,7 @@ bool CMainWindow::OnMenuSelectRenderer(gui::CMenuItem* item, int32_t, int32_t mo
     main->m_manager.SelectRenderer(k);
     if (computer != nullptr)
         computer->SetRenderer(main->m_manager.CreateScreen(k), true);
+    main->RenewScreenWindow();
     item->UpdateAll();
     return true;
 }
