@@ -27,9 +27,10 @@ public:
     // Makes the child window in the parent's window, then attaches it.
     bool Create() override;
     // Destroys the window and makes a fresh one in the same place. A window
-    // keeps the first pixel format set on it for life, and under Wine an
-    // OpenGL child window stays covered by an X window of OpenGL's own that
-    // hides its GDI drawing from then on: each renderer starts afresh.
+    // keeps the first pixel format set on it for life, and Wine leaves a child
+    // window that has one out of the surface its top-level window draws
+    // through, so its GDI drawing never reaches the display again: each
+    // renderer starts on a fresh window.
     bool Recreate();
     // Runs the paint callback; the renderer does the drawing.
     bool Paint(gui::CPainter* painter, const gui::CRect& widgetRect, const gui::CRect& updateRect,
