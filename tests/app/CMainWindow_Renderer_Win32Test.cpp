@@ -56,9 +56,8 @@ gui::CMenuItem* RendererItem(emu::CMainWindow* window, const char* name) {
     return nullptr;
 }
 
-// Paints the paused frame one colour and presents it, with the main window
-// raised above any other test's windows.
-bool FillAndPresent(CSwitchRecord& record, emu::CEmulator* computer) {
+// Paints the paused frame one colour and presents it.
+bool FillAndPresent(emu::CEmulator* computer) {
     computer->ShowConsole(false, false);
     emu::CRenderer* renderer = computer->GetRenderer();
     if (renderer == nullptr || renderer->GetHeight() == 0)
@@ -68,7 +67,6 @@ bool FillAndPresent(CSwitchRecord& record, emu::CEmulator* computer) {
         for (int32_t x = 0; x < renderer->GetWidth(); ++x)
             row[x] = kFillColour;
     }
-    SetWindowPos(record.window->GetWindowHandle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     computer->PresentFrame(false, true);
     return true;
 }
@@ -80,6 +78,8 @@ void ReadScreen(CSwitchRecord& record, emu::CEmulator* computer) {
     emu::CRenderer_WinGDI* renderer = dynamic_cast<emu::CRenderer_WinGDI*>(computer->GetRenderer());
     if (renderer == nullptr)
         return;
+    // Raised above the windows of tests running beside this one.
+    SetWindowPos(record.window->GetWindowHandle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     HWND screenWindow = record.window->GetScreen()->GetWindowHandle();
     const emu::CRenderer_Windowed::CRect& out = renderer->GetOutputRect();
     record.pixelsRead = 0;
@@ -140,13 +140,13 @@ void CALLBACK DriveTheSwitch(HWND, UINT, UINT_PTR, DWORD) {
         if (record.stepTicks < 30)
             break;
         menu->m_pauseItem->Command(-1);
-        record.pausedForReading = computer->IsInBreak() && FillAndPresent(record, computer);
+        record.pausedForReading = computer->IsInBreak() && FillAndPresent(computer);
         next(record.pausedForReading ? Step::ReadBack : Step::Done);
         break;
     case Step::ReadBack:
         // The display may take a moment to show what the window drew.
         ReadScreen(record, computer);
-        if (record.pixelsShown == record.pixelsRead || record.stepTicks >= 20)
+        if (record.pixelsShown == record.pixelsRead || record.stepTicks >= 60)
             next(Step::Done);
         break;
     case Step::Done:
