@@ -66,8 +66,9 @@ bool CDrives::FitsImage(CMediaSlot* slot, uint64_t size) {
 }
 
 void CDrives::OnListedImageRefused(int kind, int index, const common::CPath& path, int64_t size) {
-    LogError("[%s_%ld ERROR] File \"%s\" of %s bytes fits no disk format; the drive is left empty!",
-             kMessageTags[kind], static_cast<long>(index), path.GetNarrow(), SizeText(size).c_str());
+    // The file name alone keeps the line within the console's width.
+    LogError("[%s_%ld ERROR] Image \"%s\" (%s bytes) fits no disk format; drive left empty!", kMessageTags[kind],
+             static_cast<long>(index), common::CPath::GetFileName(path).GetNarrow(), SizeText(size).c_str());
 }
 
 bool CDrives::Start(int32_t* /*value*/) {

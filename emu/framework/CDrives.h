@@ -33,7 +33,7 @@ public:
     void OnMediaChanged(CMediaSlot* slot, bool about) override;
     // The installed check's answer; every size fits without one.
     bool FitsImage(CMediaSlot* slot, uint64_t size) override;
-    // One console line naming the drive, the file and its size.
+    // One console line naming the drive, the file (its name) and its size.
     void OnListedImageRefused(int kind, int index, const common::CPath& path, int64_t size) override;
     // Power-on: clears the read and written flags of every slot.
     bool Start(int32_t* value) override;
