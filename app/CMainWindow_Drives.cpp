@@ -12,6 +12,7 @@
 #include "common/CNarrowString.h"
 #include "common/COptionNodeInterface.h"
 #include "common/CWideString.h"
+#include "common/HostFiles.h"
 #include "common/ProgramFolders.h"
 #include "emu/core/CEmulator.h"
 #include "emu/framework/CComputer.h"
@@ -217,7 +218,9 @@ bool CMainWindow::LoadImageIntoDrive(int32_t, CMediaSlot* slot) {
     if (!shown || dialog.GetResult() != gui::CDialogInterface::kResultOk || slot == nullptr)
         return false;
     const common::CPath path = dialog.GetFileName();
-    if (path.IsEmpty() || !common::FileExists(path))
+    // A file that is there but does not open (no read permission) is refused
+    // with its reason below, not passed over in silence.
+    if (path.IsEmpty() || !common::HostPathExists(path.GetWide()))
         return false;
     // The old image's stream and the drive's sector buffer go while the
     // emulation stands at its safe point, never under a running access. The
