@@ -96,7 +96,9 @@ public:
     // The files that the last SaveSettings could not write, in the order
     // written; empty when all were written.
     const std::vector<common::CPath>& GetUnsavedSettingsFiles() const { return m_unsavedSettingsFiles; }
-    // False when no readable settings file was found (the values stay).
+    // Reads the settings file, then the drive list (mounting its images), after
+    // removing what a killed save left of either. False when no readable
+    // settings file was found (the values stay).
     bool LoadSettings();
     bool SaveInitState(common::CStreamHolder& holder);
     // *changed: whether a stored property differed from the machine's (or the

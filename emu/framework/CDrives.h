@@ -54,8 +54,8 @@ private:
     // The kinds' counts and slots, between "DCNT" and the section's end.
     bool LoadSlots(common::CStreamHolder& holder, common::CNarrowString* errorText);
 
-    MediaChangeCallback m_callback; // null until the machine installs it
-    void* m_callbackUser;           // the machine; not owned
+    MediaChangeCallback m_callback;  // null until the machine installs it
+    void* m_callbackUser;            // the machine; not owned
     ImageCheckCallback m_imageCheck; // null until the machine installs it
     void* m_imageCheckUser;          // the machine; not owned
 };

@@ -120,8 +120,8 @@ TEST_F(EmulatorKorvetThreadTest, AListedImageThatFitsNoDiskFormatIsNamedAtStart)
         ASSERT_TRUE(list.SaveSettings(emu::CComputer::MakeSettingsPath("korvet", "drv", true)));
     }
     MakeCore();
-    EXPECT_TRUE(coretest::HasLine(m_core->GetConsole(),
-                                  "![FDD_0 ERROR] Image \"small.img\" (1000 bytes) fits no disk format; drive left empty!"))
+    EXPECT_TRUE(coretest::HasLine(
+        m_core->GetConsole(), "![FDD_0 ERROR] Image \"small.img\" (1000 bytes) fits no disk format; drive left empty!"))
         << ::testing::PrintToString(coretest::ConsoleLines(m_core->GetConsole()));
     EXPECT_FALSE(m_core->GetDrive(0)->IsOpen());
     EXPECT_TRUE(m_core->GetDrive(1)->IsOpen());

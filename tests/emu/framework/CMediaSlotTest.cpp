@@ -91,7 +91,8 @@ TEST(CMediaSlot, ReplaceChecksTheNewFileBeforeTheOldImageGoes) {
         CMediaSlot::MountResult result;
         int64_t size;
     };
-    const CCase refused[] = {{"missing.img", CMediaSlot::kCannotOpen, 0}, {"small.img", CMediaSlot::kFitsNoFormat, 100}};
+    const CCase refused[] = {{"missing.img", CMediaSlot::kCannotOpen, 0},
+                             {"small.img", CMediaSlot::kFitsNoFormat, 100}};
     for (const CCase& c : refused) {
         SCOPED_TRACE(c.file);
         int64_t size = -1;
