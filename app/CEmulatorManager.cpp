@@ -159,9 +159,7 @@ bool CEmulatorManager::SelectConfig(CEmulator** computer, int32_t index) {
     if ((*computer)->IsActive())
         (*computer)->Stop();
     const bool replaced = (*computer)->SetMachine(machine);
-    common::CPath unsaved;
-    if ((*computer)->TakeUnsavedSettingsFile(unsaved))
-        m_unsavedSettingsFiles.push_back(unsaved);
+    (*computer)->TakeUnsavedSettingsFiles(m_unsavedSettingsFiles);
     if (replaced) {
         (*computer)->SetConfigIndex(index);
         return true;
@@ -180,9 +178,7 @@ void CEmulatorManager::RemoveCore(CEmulator* computer) {
         }
     }
     computer->ShutdownThread();
-    common::CPath unsaved;
-    if (computer->TakeUnsavedSettingsFile(unsaved))
-        m_unsavedSettingsFiles.push_back(unsaved);
+    computer->TakeUnsavedSettingsFiles(m_unsavedSettingsFiles);
     delete computer;
 }
 

@@ -8,6 +8,7 @@
 #include "common/CLocale.h"
 #include "common/CSettingsRegistry.h"
 #include "common/CWideString.h"
+#include "common/FileReplace.h"
 #include "common/ProgramFolders.h"
 #include "emu/host/CRenderer.h"
 #include "emu/host/CSoundOutput.h"
@@ -59,6 +60,8 @@ void CEmulatorSettings::Load(CEmulatorManager& manager) {
         return;
     manager.SetSettingsLoaded(true);
 
+    // A save killed midway leaves its temporary beside the file; nothing reads it.
+    common::RemoveStaleTemporary(GetWritePath(false).GetWide());
     common::CFileStream file;
     if (!file.OpenExisting(GetReadPath(), false))
         return;

@@ -136,8 +136,12 @@ const char* CLocale_Eng::FindText(int32_t id) {
         return "All Supported Files";
     if (id == TextId::kSettingsNotSaved)
         return "The settings could not be saved to these files:";
-    if (id == TextId::kImageNotMounted)
-        return "The image cannot be opened or its size fits no disk format of the drive:";
+    if (id == TextId::kImageNotOpened)
+        return "The image cannot be opened:";
+    if (id == TextId::kImageFitsNoFormat)
+        return "The size of the image fits no disk format of the drive:";
+    if (id == TextId::kBytes)
+        return "bytes";
     return nullptr;
 }
 

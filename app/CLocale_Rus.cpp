@@ -140,8 +140,12 @@ bool CLocale_Rus::LookupText(int32_t id, common::CWideString& text) const {
         found = u"Все поддерживаемые форматы";
     else if (id == TextId::kSettingsNotSaved)
         found = u"Не удалось сохранить настройки в файлы:";
-    else if (id == TextId::kImageNotMounted)
-        found = u"Образ не открывается или его размер не подходит ни к одному формату диска:";
+    else if (id == TextId::kImageNotOpened)
+        found = u"Образ не открывается:";
+    else if (id == TextId::kImageFitsNoFormat)
+        found = u"Размер образа не подходит ни к одному формату диска:";
+    else if (id == TextId::kBytes)
+        found = u"байт";
     else
         return false;
     if (found) {

@@ -4,16 +4,18 @@
 // carries its drive number as its data value.
 #include "app/CMainWindow.h"
 
+#include <string>
+
 #include "app/CMainMenu.h"
 #include "app/TextIds.h"
 #include "common/CLocale.h"
 #include "common/CNarrowString.h"
 #include "common/COptionNodeInterface.h"
 #include "common/CWideString.h"
+#include "common/HostFiles.h"
 #include "common/ProgramFolders.h"
 #include "emu/core/CEmulator.h"
 #include "emu/framework/CComputer.h"
-#include "emu/framework/CDiskController.h"
 #include "emu/framework/CMediaSlot.h"
 #include "gui/windows/COpenFileDialog.h"
 
@@ -216,24 +218,31 @@ bool CMainWindow::LoadImageIntoDrive(int32_t, CMediaSlot* slot) {
     if (!shown || dialog.GetResult() != gui::CDialogInterface::kResultOk || slot == nullptr)
         return false;
     const common::CPath path = dialog.GetFileName();
-    if (path.IsEmpty() || !common::FileExists(path))
+    // A file that is there but does not open (no read permission) is refused
+    // with its reason below, not passed over in silence.
+    if (path.IsEmpty() || !common::HostPathExists(path.GetWide()))
         return false;
     // The old image's stream and the drive's sector buffer go while the
-    // emulation stands at its safe point, never under a running access.
-    bool mounted;
+    // emulation stands at its safe point, never under a running access. The
+    // drive examines an image only when the machine runs: a file that does not
+    // open, or whose size no disk format has, is refused before the old image
+    // goes, so the drive keeps it.
+    CMediaSlot::MountResult mounted;
+    int64_t size = 0;
     {
         CEmulator::CSafePoint hold(m_computer);
-        slot->Close();
-        // The drive examines the image only when the machine runs: a size that
-        // no disk format has is refused now, not found unusable by the guest.
-        mounted = slot->Open(path, 0, 0) && CDiskController::CheckSlotImage(m_computer->GetMachine(), slot) != 0;
-        if (!mounted)
-            slot->Close();
+        mounted = slot->Replace(path, &size);
     }
-    if (!mounted) {
-        common::CWideString text(common::CLocale::GetText(TextId::kImageNotMounted));
+    if (mounted != CMediaSlot::kMounted) {
+        const bool fitsNoFormat = mounted == CMediaSlot::kFitsNoFormat;
+        common::CWideString text(
+            common::CLocale::GetText(fitsNoFormat ? TextId::kImageFitsNoFormat : TextId::kImageNotOpened));
         text.AppendWide(u"\n");
         text.AppendString(path);
+        if (fitsNoFormat) {
+            text.AppendFormat("\n%s ", std::to_string(static_cast<long long>(size)).c_str());
+            text.AppendString(common::CLocale::GetText(TextId::kBytes));
+        }
         common::CWideString caption;
         caption.AssignString(m_manager.GetTitle());
         ShowWarning(text, caption);

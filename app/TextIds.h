@@ -128,7 +128,10 @@ constexpr int32_t kAllSupportedFiles = 10001;
 
 // Message boxes.
 constexpr int32_t kSettingsNotSaved = 10100;
-constexpr int32_t kImageNotMounted = 10101;
+constexpr int32_t kImageNotOpened = 10101;
+constexpr int32_t kImageFitsNoFormat = 10102;
+// The unit after an image's size in the message above.
+constexpr int32_t kBytes = 10103;
 
 } // namespace TextId
 } // namespace emu

@@ -4,11 +4,27 @@
 
 namespace common {
 
+namespace {
+
+WideText TemporaryOf(const WChar* path) {
+    WideText temporary(path);
+    temporary += u".tmp";
+    return temporary;
+}
+
+} // namespace
+
+bool RemoveStaleTemporary(const WChar* path) {
+    if (!path || !*path)
+        return true;
+    const WideText temporary = TemporaryOf(path);
+    return !HostPathExists(temporary.c_str()) || HostDeleteFile(temporary.c_str());
+}
+
 bool WriteFileReplacing(const WChar* path, const void* data, int64_t size) {
     if (!path || !*path || size < 0 || (size > 0 && !data))
         return false;
-    WideText temporary(path);
-    temporary += u".tmp";
+    const WideText temporary = TemporaryOf(path);
     std::FILE* file = HostOpenFile(temporary.c_str(), "w+b");
     if (!file)
         return false;

@@ -21,4 +21,9 @@ bool HostReplaceFile(const WChar* source, const WChar* target);
 // failure the temporary file is removed and the file at `path` is untouched.
 bool WriteFileReplacing(const WChar* path, const void* data, int64_t size);
 
+// Removes the "<path>.tmp" that a save killed midway left beside the file;
+// the program calls it at start for each file it saves, since a temporary is
+// never read back. False when one is there and cannot be removed.
+bool RemoveStaleTemporary(const WChar* path);
+
 } // namespace common

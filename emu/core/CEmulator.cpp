@@ -63,6 +63,7 @@ CEmulator::CEmulator(CEmulatorManagerInterface* manager, CComputer* machine, CRe
         if (!m_machine->Build())
             m_machine->Shutdown();
         m_machine->LoadSettings();
+        RemoveStaleStateTemporary();
         PrintBanner();
     }
 

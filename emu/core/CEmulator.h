@@ -45,6 +45,7 @@
 //   part (CMachine.h), FF "NUVSTATE"
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 #include "common/CCriticalSection.h"
 #include "common/CNarrowString.h"
@@ -308,9 +309,10 @@ public:
     bool IsDrivesChanged() const { return m_drivesChanged; }
     void SetDrivesChanged(bool changed) { m_drivesChanged = changed; }
     const common::CNarrowString& GetErrorText() const { return m_errorText; }
-    // The machine settings file that a save (at the thread's end or when the
-    // machine was replaced) could not write: true once, with its path.
-    bool TakeUnsavedSettingsFile(common::CPath& file);
+    // The machine settings files that a save (at the thread's end or when the
+    // machine was replaced) could not write, appended to `files`; true once
+    // when there were any.
+    bool TakeUnsavedSettingsFiles(std::vector<common::CPath>& files);
     int32_t GetConfigIndex() const { return m_configIndex; }
     void SetConfigIndex(int32_t index) { m_configIndex = index; }
     bool IsFastInit() const { return m_fastInit; }
@@ -350,8 +352,8 @@ public:
 private:
     // --- Emulation thread ---------------------------------------------------------
     bool RunThreadBody();
-    // The machine's settings saved; a file it could not write is kept for the
-    // front end (TakeUnsavedSettingsFile).
+    // The machine's settings saved; the files it could not write are kept for
+    // the front end (TakeUnsavedSettingsFiles).
     void SaveMachineSettings();
     // Waits in the idle state until a flag changes (no lost wake-up).
     void WaitIdle();
@@ -419,6 +421,8 @@ private:
     // Default state file of the machine in folder (or the default folder).
     common::CPath MakeStateFilePath(const common::CPath& folder, bool create);
     common::CPath FindStateFile(const common::CPath& folder);
+    // The default state file's leftover temporary goes (a start, a new machine).
+    void RemoveStaleStateTemporary();
     bool LoadStateBody(common::CStream& stream, bool lockHeld, bool* startedHere, common::CNarrowString& reason);
     // Menu conditions: bound through a call because the flags are atomic.
     static bool IsActiveCondition(uintptr_t core);
@@ -475,7 +479,7 @@ private:
     std::atomic<bool> m_stateOperationFailed;
     common::CNarrowString m_errorText;
     // Written by the emulation thread at its end, read after it was joined.
-    common::CPath m_unsavedSettingsFile;
+    std::vector<common::CPath> m_unsavedSettingsFiles;
 
     // Stepping state. m_stepsLeft is also cleared by CancelStep while the loop
     // runs; the machine's trace level mirrors it on the emulation thread.

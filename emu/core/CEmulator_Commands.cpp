@@ -19,7 +19,6 @@
 #include "common/ProgramFolders.h"
 #include "emu/core/CEmulator.h"
 #include "emu/framework/CComputer.h"
-#include "emu/framework/CDiskController.h"
 #include "emu/framework/CDrives.h"
 #include "emu/framework/CMediaSlot.h"
 #include "emu/framework/CProcessor.h"
@@ -499,16 +498,20 @@ void CEmulator::CommandMount(CCommandLine& command) {
         }
         path = found;
     }
-    slot->Close();
-    if (!slot->Open(path, 0, 0)) {
+    // The drive examines the image only when the machine runs: a size that no
+    // disk format has is refused now, not found unusable by the guest later.
+    // A refused file leaves the mounted image in the drive.
+    int64_t size = 0;
+    const CMediaSlot::MountResult mounted = slot->Replace(path, &size);
+    if (mounted == CMediaSlot::kCannotOpen) {
         PrintLine("Error: Can not mount file to drive.");
         return;
     }
-    // The drive examines the image only when the machine runs: a size that no
-    // disk format has is refused now, not found unusable by the guest later.
-    if (CDiskController::CheckSlotImage(m_machine, slot) == 0) {
-        slot->Close();
-        PrintLine("Error: Image size fits no disk format of the drive!");
+    if (mounted == CMediaSlot::kFitsNoFormat) {
+        common::CNarrowString refused;
+        refused.Format("Error: Image size (%s bytes) fits no disk format of the drive!",
+                       std::to_string(static_cast<long long>(size)).c_str());
+        PrintLine(refused.GetNarrow());
         return;
     }
     if (!slot->GetLatch())

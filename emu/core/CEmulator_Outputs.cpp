@@ -74,15 +74,15 @@ void CEmulator::SetRenderer(CRenderer* renderer, bool owned) {
 
 void CEmulator::SaveMachineSettings() {
     m_machine->SaveSettings();
-    if (!m_machine->GetUnsavedSettingsFile().IsEmpty())
-        m_unsavedSettingsFile = m_machine->GetUnsavedSettingsFile();
+    const std::vector<common::CPath>& unsaved = m_machine->GetUnsavedSettingsFiles();
+    m_unsavedSettingsFiles.insert(m_unsavedSettingsFiles.end(), unsaved.begin(), unsaved.end());
 }
 
-bool CEmulator::TakeUnsavedSettingsFile(common::CPath& file) {
-    if (m_unsavedSettingsFile.IsEmpty())
+bool CEmulator::TakeUnsavedSettingsFiles(std::vector<common::CPath>& files) {
+    if (m_unsavedSettingsFiles.empty())
         return false;
-    file = m_unsavedSettingsFile;
-    m_unsavedSettingsFile.Clear();
+    files.insert(files.end(), m_unsavedSettingsFiles.begin(), m_unsavedSettingsFiles.end());
+    m_unsavedSettingsFiles.clear();
     return true;
 }
 
@@ -112,6 +112,7 @@ bool CEmulator::SetMachine(CComputer* machine) {
     if (!machine->Build())
         machine->Shutdown();
     machine->LoadSettings();
+    RemoveStaleStateTemporary();
     PrintBanner();
     RefreshOptionMenus();
     return true;

@@ -95,6 +95,11 @@ common::CPath CEmulator::FindStateFile(const common::CPath& folder) {
     return preferred;
 }
 
+void CEmulator::RemoveStaleStateTemporary() {
+    // A save killed midway leaves its temporary beside the state; nothing reads it.
+    common::RemoveStaleTemporary(MakeStateFilePath(common::CPath(), false).GetWide());
+}
+
 bool CEmulator::SaveStateToStream(common::CStream* stream, bool lockHeld) {
     if (!lockHeld)
         m_coreLock.Enter();

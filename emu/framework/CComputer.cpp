@@ -9,6 +9,7 @@
 #include "common/CStreamHolder.h"
 #include "common/CStringList.h"
 #include "common/CTextConsole.h"
+#include "common/FileReplace.h"
 #include "common/ProgramFolders.h"
 #include "emu/framework/CDrives.h"
 #include "emu/framework/CProcessorInterface.h"
@@ -179,7 +180,7 @@ common::CPath CComputer::FindSettingsFile(const char* name, const char* extensio
 }
 
 bool CComputer::SaveSettings() {
-    m_unsavedSettingsFile.Clear();
+    m_unsavedSettingsFiles.clear();
     const char* title = GetModelTitle();
     const char* tag = GetModelTag();
     const common::CPath folder = common::MakePath(common::MakeDataPath(kDataFolder, true), kSettingsFolder, u"", u"");
@@ -189,7 +190,7 @@ bool CComputer::SaveSettings() {
         const common::CPath drives = MakeSettingsPath(tag, kDriveListExtension, true);
         drivesSaved = m_serviceDrives->SaveSettings(drives);
         if (!drivesSaved)
-            m_unsavedSettingsFile = drives;
+            m_unsavedSettingsFiles.push_back(drives);
     }
 
     // A model without a title has no file of its own to write.
@@ -202,18 +203,28 @@ bool CComputer::SaveSettings() {
                        root.InsertChild(common::CNarrowString(title), child.release()) != nullptr &&
                        root.SaveToFile(settings, kSettingsHeader, nullptr);
     if (!saved)
-        m_unsavedSettingsFile = settings;
+        m_unsavedSettingsFiles.push_back(settings);
     return saved && drivesSaved;
 }
 
 bool CComputer::LoadSettings() {
-    const char* title = GetModelTitle();
+    const bool loaded = LoadSettingsFile();
+    // After the settings: whether a listed image fits its drive depends on
+    // the drive controller's configuration.
     const char* tag = GetModelTag();
-    if (m_serviceDrives != nullptr && tag != nullptr && *tag != '\0')
+    if (m_serviceDrives != nullptr && tag != nullptr && *tag != '\0') {
+        // A save killed midway leaves its temporary beside the file; nothing reads it.
+        common::RemoveStaleTemporary(MakeSettingsPath(tag, kDriveListExtension, false).GetWide());
         m_serviceDrives->LoadSettings(FindSettingsFile(tag, kDriveListExtension));
+    }
+    return loaded;
+}
 
+bool CComputer::LoadSettingsFile() {
+    const char* title = GetModelTitle();
     if (title == nullptr || *title == '\0')
         return false;
+    common::RemoveStaleTemporary(MakeSettingsPath(title, kSettingsExtension, false).GetWide());
     common::CFileStream file;
     if (!file.OpenExisting(FindSettingsFile(title, kSettingsExtension), false))
         return false;

@@ -22,6 +22,7 @@
 // title: the property tree of the enabled devices. Loading it applies the
 // stored properties and tells whether any differed from the running machine.
 #include <cstdint>
+#include <vector>
 
 #include "common/CPath.h"
 #include "common/CWideString.h"
@@ -92,9 +93,12 @@ public:
     // Writes the drive list and the settings file, each replacing its file
     // whole. False when either could not be written (or the model has no title).
     bool SaveSettings();
-    // The file that the last SaveSettings could not write; empty when all were written.
-    const common::CPath& GetUnsavedSettingsFile() const { return m_unsavedSettingsFile; }
-    // False when no readable settings file was found (the values stay).
+    // The files that the last SaveSettings could not write, in the order
+    // written; empty when all were written.
+    const std::vector<common::CPath>& GetUnsavedSettingsFiles() const { return m_unsavedSettingsFiles; }
+    // Reads the settings file, then the drive list (mounting its images), after
+    // removing what a killed save left of either. False when no readable
+    // settings file was found (the values stay).
     bool LoadSettings();
     bool SaveInitState(common::CStreamHolder& holder);
     // *changed: whether a stored property differed from the machine's (or the
@@ -116,7 +120,10 @@ public:
     static common::CPath FindSettingsFile(const char* name, const char* extension);
 
 private:
-    common::CPath m_unsavedSettingsFile;
+    // The settings file alone; false when none was read.
+    bool LoadSettingsFile();
+
+    std::vector<common::CPath> m_unsavedSettingsFiles;
 };
 
 } // namespace emu

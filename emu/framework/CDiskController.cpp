@@ -32,7 +32,7 @@ bool CDiskController::FitsImageSize(int32_t drive, uint64_t size) {
     return GetDrive(drive) != nullptr && size == 1474560;
 }
 
-int32_t CDiskController::CheckSlotImage(CObjectContainer* root, CMediaSlot* slot) {
+int32_t CDiskController::CheckSlotImage(CObjectContainer* root, CMediaSlot* slot, uint64_t size) {
     if (root == nullptr || slot == nullptr)
         return -1;
     for (int i = 0; i < root->GetChildCount(); ++i) {
@@ -41,10 +41,10 @@ int32_t CDiskController::CheckSlotImage(CObjectContainer* root, CMediaSlot* slot
         if (controller != nullptr) {
             for (int32_t d = 0; d < controller->GetDriveCount(); ++d) {
                 if (controller->GetDrive(d)->GetMediaSlot() == slot)
-                    return controller->FitsImageSize(d, static_cast<uint64_t>(slot->GetImageSize())) ? 1 : 0;
+                    return controller->FitsImageSize(d, size) ? 1 : 0;
             }
         }
-        const int32_t found = CheckSlotImage(dynamic_cast<CObjectContainer*>(child), slot);
+        const int32_t found = CheckSlotImage(dynamic_cast<CObjectContainer*>(child), slot, size);
         if (found >= 0)
             return found;
     }

@@ -36,10 +36,10 @@ public:
     // in the drive, asked before the drive examines it (at mount); the image
     // is not touched. False for an index that names no drive.
     virtual bool FitsImageSize(int32_t drive, uint64_t size);
-    // Whether the slot's image fits a geometry of the drive that the slot
-    // feeds, looking for that drive among `root`'s devices: 1 yes, 0 no, -1
-    // when no controller's drive takes the slot.
-    static int32_t CheckSlotImage(CObjectContainer* root, CMediaSlot* slot);
+    // Whether an image of `size` bytes fits a geometry of the drive that the
+    // slot feeds, looking for that drive among `root`'s devices: 1 yes, 0 no,
+    // -1 when no controller's drive takes the slot.
+    static int32_t CheckSlotImage(CObjectContainer* root, CMediaSlot* slot, uint64_t size);
     // A drive's timed seek has ended; the base does nothing.
     virtual void DriveNotify(int32_t drive, bool success);
     // A drive offers timed-read bytes; the base takes all of them.

@@ -1,5 +1,7 @@
 #include "emu/framework/CDrives.h"
 
+#include <string>
+
 #include "common/CStreamHolder.h"
 #include "common/CWideString.h"
 #include "emu/framework/CMediaSlot.h"
@@ -30,9 +32,14 @@ struct CSlotFieldNames {
     common::CNarrowString read;
 };
 
+// The size as decimal text: the console's formatting has no portable 64-bit conversion.
+std::string SizeText(int64_t size) {
+    return std::to_string(static_cast<long long>(size));
+}
+
 } // namespace
 
-CDrives::CDrives() : m_callback(nullptr), m_callbackUser(nullptr) {}
+CDrives::CDrives() : m_callback(nullptr), m_callbackUser(nullptr), m_imageCheck(nullptr), m_imageCheckUser(nullptr) {}
 
 CDrives::~CDrives() {
     m_callback = nullptr;
@@ -47,6 +54,21 @@ void CDrives::OnMediaChanged(CMediaSlot* slot, bool about) {
 void CDrives::SetMediaChangeCallback(MediaChangeCallback callback, void* user) {
     m_callback = callback;
     m_callbackUser = user;
+}
+
+void CDrives::SetImageCheckCallback(ImageCheckCallback callback, void* user) {
+    m_imageCheck = callback;
+    m_imageCheckUser = user;
+}
+
+bool CDrives::FitsImage(CMediaSlot* slot, uint64_t size) {
+    return m_imageCheck == nullptr || m_imageCheck(m_imageCheckUser, slot, size);
+}
+
+void CDrives::OnListedImageRefused(int kind, int index, const common::CPath& path, int64_t size) {
+    // The file name alone keeps the line within the console's width.
+    LogError("[%s_%ld ERROR] Image \"%s\" (%s bytes) fits no disk format; drive left empty!", kMessageTags[kind],
+             static_cast<long>(index), common::CPath::GetFileName(path).GetNarrow(), SizeText(size).c_str());
 }
 
 bool CDrives::Start(int32_t* /*value*/) {
@@ -86,7 +108,7 @@ bool CDrives::SaveData(common::CStreamHolder& holder) {
     return holder.WriteMarker(common::CStreamHolder::kChunkEnd, section);
 }
 
-bool CDrives::LoadData(common::CStreamHolder& holder, common::CNarrowString* /*errorText*/) {
+bool CDrives::LoadData(common::CStreamHolder& holder, common::CNarrowString* errorText) {
     const common::CNarrowString section(kSectionName);
     uint8_t version = 0xFF;
     if (!holder.ReadUInt8Field(version, common::CNarrowString("VER")) || version != kVersion ||
@@ -99,12 +121,12 @@ bool CDrives::LoadData(common::CStreamHolder& holder, common::CNarrowString* /*e
 
     // Remounting moves the last folder; a state load must not.
     const common::CPath lastPath(m_lastPath);
-    const bool loaded = LoadSlots(holder);
+    const bool loaded = LoadSlots(holder, errorText);
     m_lastPath = lastPath;
     return loaded && holder.ReadMarker(section, common::CStreamHolder::kChunkEnd, nullptr);
 }
 
-bool CDrives::LoadSlots(common::CStreamHolder& holder) {
+bool CDrives::LoadSlots(common::CStreamHolder& holder, common::CNarrowString* errorText) {
     common::CNarrowString countName;
     for (int kind = 0; kind < kKindCount; ++kind) {
         CKindRecord& record = m_kinds[kind];
@@ -126,6 +148,17 @@ bool CDrives::LoadSlots(common::CStreamHolder& holder) {
                 return false;
             // The image already mounted under the stored name stays open.
             if (path.CompareWideString(slot->GetPath()) != 0) {
+                int64_t found = 0;
+                if (!path.IsEmpty() && slot->CheckImage(path, &found) == CMediaSlot::kFitsNoFormat) {
+                    const std::string sizeText = SizeText(found);
+                    LogError("[%s_%ld ERROR] File \"%s\" of %s bytes fits no disk format!", kMessageTags[kind],
+                             static_cast<long>(i), path.GetNarrow(), sizeText.c_str());
+                    if (errorText != nullptr)
+                        errorText->Format("file \"%s\" of %s bytes in drive %s_%ld fits no disk format",
+                                          common::CPath::GetFileName(path).GetNarrow(), sizeText.c_str(),
+                                          kMessageTags[kind], static_cast<long>(i));
+                    return false;
+                }
                 slot->Close();
                 if (!path.IsEmpty() && !slot->Open(path)) {
                     LogError("[%s_%ld ERROR] Can not load file \"%s\"!", kMessageTags[kind], static_cast<long>(i),

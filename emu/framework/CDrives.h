@@ -22,6 +22,8 @@ class CDrives : public CDrivesInterface, public CObject {
 public:
     // about is 1 before a change and 0 after it; slot is null when a slot list changes.
     typedef void (*MediaChangeCallback)(void* user, CMediaSlot* slot, uint8_t about);
+    // Whether an image of `size` bytes suits the drive that the slot feeds.
+    typedef bool (*ImageCheckCallback)(void* user, CMediaSlot* slot, uint64_t size);
 
     // No slots, no callback, an empty name.
     CDrives();
@@ -29,6 +31,10 @@ public:
     ~CDrives() override;
 
     void OnMediaChanged(CMediaSlot* slot, bool about) override;
+    // The installed check's answer; every size fits without one.
+    bool FitsImage(CMediaSlot* slot, uint64_t size) override;
+    // One console line naming the drive, the file (its name) and its size.
+    void OnListedImageRefused(int kind, int index, const common::CPath& path, int64_t size) override;
     // Power-on: clears the read and written flags of every slot.
     bool Start(int32_t* value) override;
     void Stop() override;
@@ -36,18 +42,22 @@ public:
     // Restores each slot's image (remounting when the path differs), checks
     // its size and restores its latch; every restored slot is marked read. The
     // last path never moves. The first mismatch fails, leaving the slots
-    // restored so far as they are.
+    // restored so far as they are. An image whose size fits no disk format
+    // fails the load with that reason in *errorText; the slot keeps its image.
     bool LoadData(common::CStreamHolder& holder, common::CNarrowString* errorText) override;
 
     // The callback with its user pointer; null removes it.
     void SetMediaChangeCallback(MediaChangeCallback callback, void* user);
+    void SetImageCheckCallback(ImageCheckCallback callback, void* user);
 
 private:
     // The kinds' counts and slots, between "DCNT" and the section's end.
-    bool LoadSlots(common::CStreamHolder& holder);
+    bool LoadSlots(common::CStreamHolder& holder, common::CNarrowString* errorText);
 
-    MediaChangeCallback m_callback; // null until the machine installs it
-    void* m_callbackUser;           // the machine; not owned
+    MediaChangeCallback m_callback;  // null until the machine installs it
+    void* m_callbackUser;            // the machine; not owned
+    ImageCheckCallback m_imageCheck; // null until the machine installs it
+    void* m_imageCheckUser;          // the machine; not owned
 };
 
 } // namespace emu

@@ -42,6 +42,13 @@ CDrivesInterface::~CDrivesInterface() {
 
 void CDrivesInterface::OnMediaChanged(CMediaSlot* /*slot*/, bool /*about*/) {}
 
+bool CDrivesInterface::FitsImage(CMediaSlot* /*slot*/, uint64_t /*size*/) {
+    return true;
+}
+
+void CDrivesInterface::OnListedImageRefused(int /*kind*/, int /*index*/, const common::CPath& /*path*/,
+                                            int64_t /*size*/) {}
+
 bool CDrivesInterface::SetFloppyCount(int32_t count) {
     return SetKindCount(kFloppy, count);
 }
@@ -290,14 +297,21 @@ bool CDrivesInterface::LoadSettings(const common::CPath& file) {
     if (m_lastPath.IsEmpty() || !common::FolderExists(m_lastPath))
         m_lastPath = common::ProgramFolder();
     const common::CPath lastPath(m_lastPath);
-    for (CKindRecord& record : m_kinds) {
+    for (int kind = 0; kind < kKindCount; ++kind) {
+        CKindRecord& record = m_kinds[kind];
         const int listed = ListedSlots(record);
         for (int i = 0; i < listed; ++i) {
             CMediaSlot* slot = record.slots[i];
             if (slot == nullptr)
                 continue;
             slot->Close();
-            slot->Open(record.listPath[i]); // a missing image leaves the slot empty
+            // A missing image leaves the slot empty without a word; one that no
+            // disk format takes is named.
+            int64_t size = 0;
+            if (slot->CheckImage(record.listPath[i], &size) == CMediaSlot::kFitsNoFormat)
+                OnListedImageRefused(kind, i, record.listPath[i], size);
+            else
+                slot->Open(record.listPath[i]);
             slot->SetLatch(record.listLatch[i]);
         }
     }

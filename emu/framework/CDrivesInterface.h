@@ -55,6 +55,12 @@ public:
     // A media-change notice: about is true before a change, false after it;
     // slot is null when a slot list changes. Ignored here.
     virtual void OnMediaChanged(CMediaSlot* slot, bool about);
+    // Whether an image of `size` bytes suits the drive that the slot feeds,
+    // asked before the image is mounted. The base takes every size.
+    virtual bool FitsImage(CMediaSlot* slot, uint64_t size);
+    // The drive list named an image for slot `index` of the kind whose size
+    // fits no disk format; the slot is left empty. The base says nothing.
+    virtual void OnListedImageRefused(int kind, int index, const common::CPath& path, int64_t size);
     // Sets every count to 0 (closing the slots, with notices that reach only
     // this class's OnMediaChanged) and frees every slot.
     virtual ~CDrivesInterface();
@@ -103,8 +109,9 @@ public:
     // or a failed write.
     bool SaveSettings(const common::CPath& file);
     // Resets the drive list to its defaults, reads the file and mounts the
-    // listed images with their latches; the last path is not moved by the
-    // mounting. The result is the registry load's (false for an empty path or
+    // listed images with their latches; an image whose size fits no disk
+    // format is refused (OnListedImageRefused). The last path is not moved by
+    // the mounting. The result is the registry load's (false for an empty path or
     // a file that does not open).
     bool LoadSettings(const common::CPath& file);
 

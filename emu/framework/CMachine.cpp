@@ -6,6 +6,7 @@
 #include "emu/framework/CBus.h"
 #include "emu/framework/CDeviceParameter.h"
 #include "emu/framework/CDeviceParameterList.h"
+#include "emu/framework/CDiskController.h"
 #include "emu/framework/CDrives.h"
 #include "emu/framework/CInterrupts.h"
 #include "emu/framework/CKeys.h"
@@ -214,15 +215,20 @@ bool CMachine::LoadState(common::CStreamHolder& holder, common::CNarrowString* e
         return false;
     Suspend(true);
     m_stateFlag = true;
+    const common::CNarrowString givenReason(errorText != nullptr ? errorText->GetNarrow() : "");
     // The tree hears of a state only once all of it is in.
     bool result =
         m_services.LoadState(holder, errorText) && CDevice::LoadState(holder, errorText) && Reset(kResetStateLoaded);
     m_statePartlyLoaded = !result;
     if (!result) {
         // Part of the state is in the services and devices already: the machine
-        // is neither the old one nor the saved one and must be restarted.
-        if (errorText != nullptr)
-            errorText->AssignNarrow("state loaded only in part, the machine must be restarted");
+        // is neither the old one nor the saved one and must be restarted. A
+        // part that said what was wrong keeps its reason first.
+        const char kPartly[] = "state loaded only in part, the machine must be restarted";
+        if (errorText != nullptr && errorText->CompareString(givenReason) != 0)
+            errorText->AppendFormat("; %s", kPartly);
+        else if (errorText != nullptr)
+            errorText->AssignNarrow(kPartly);
         LogError("[ERROR] Machine state loaded only in part; restart the machine or load another state");
     }
     m_stateFlag = false;
@@ -306,6 +312,7 @@ bool CMachine::Build() {
         !AddService(m_serviceKeys) || !AddService(m_serviceMouse) || !AddService(m_serviceDrives))
         return false;
     m_serviceDrives->SetMediaChangeCallback(OnMediaChanged, this);
+    m_serviceDrives->SetImageCheckCallback(OnImageCheck, this);
     m_serviceInterrupts->SetOwner(this);
     m_services.SetConsole(m_console);
     return true;
@@ -399,6 +406,10 @@ void CMachine::OnMediaChanged(void* machine, CMediaSlot* /*slot*/, uint8_t about
     if (machine == nullptr)
         return;
     static_cast<CMachine*>(machine)->Reset(about != 0 ? kResetMediaChanging : kResetMediaChanged);
+}
+
+bool CMachine::OnImageCheck(void* machine, CMediaSlot* slot, uint64_t size) {
+    return machine == nullptr || CDiskController::CheckSlotImage(static_cast<CMachine*>(machine), slot, size) != 0;
 }
 
 void CMachine::OnHostAttached(void* machine) {

@@ -149,6 +149,9 @@ public:
 
     // Callbacks installed elsewhere, with the machine as user.
     static void OnMediaChanged(void* machine, CMediaSlot* slot, uint8_t about);
+    // Whether a disk controller of the machine takes an image of `size` bytes
+    // in the drive that the slot feeds; a slot no controller uses takes any.
+    static bool OnImageCheck(void* machine, CMediaSlot* slot, uint64_t size);
     static void OnHostAttached(void* machine);
     static bool OnHostLinkHook(uintptr_t machine);
 

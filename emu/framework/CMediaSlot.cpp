@@ -30,18 +30,22 @@ void CMediaSlot::ClearMediaFlags() {
     m_inUse = false;
 }
 
+void CMediaSlot::RememberFolder(const common::CPath& path) {
+    if (path.IsEmpty() || m_owner == nullptr)
+        return;
+    int cut = path.ReverseFindWide(u'/');
+    if (cut < 0)
+        cut = path.ReverseFindWide(u'\\');
+    common::CPath folder(path);
+    if (cut >= 0)
+        folder.Erase(cut + 1, folder.GetLength() - cut - 1);
+    m_owner->SetLastPath(folder);
+}
+
 bool CMediaSlot::Open(const common::CPath& path) {
-    if (!path.IsEmpty() && m_owner != nullptr) {
-        // The folder is remembered even when the open fails, so that the next
-        // dialog starts where the user last looked.
-        int cut = path.ReverseFindWide(u'/');
-        if (cut < 0)
-            cut = path.ReverseFindWide(u'\\');
-        common::CPath folder(path);
-        if (cut >= 0)
-            folder.Erase(cut + 1, folder.GetLength() - cut - 1);
-        m_owner->SetLastPath(folder);
-    }
+    // The folder is remembered even when the open fails, so that the next
+    // dialog starts where the user last looked.
+    RememberFolder(path);
     if (m_image.IsOpen() || !m_image.Open(path))
         return false;
     m_path = path;
@@ -54,6 +58,39 @@ bool CMediaSlot::Open(const common::CPath& path) {
 
 bool CMediaSlot::Open(const common::CPath& path, int32_t /*unused1*/, int32_t /*unused2*/) {
     return Open(path);
+}
+
+CMediaSlot::MountResult CMediaSlot::CheckImage(const common::CPath& path, int64_t* size) {
+    *size = 0;
+    // Opened as the slot would open it, so that a file the slot could not
+    // mount is never taken for one it can.
+    CMediaFileStream probe;
+    if (path.IsEmpty() || !probe.Open(path))
+        return kCannotOpen;
+    *size = probe.GetSize();
+    probe.Close();
+    if (*size < 0)
+        return kCannotOpen;
+    if (m_owner != nullptr && !m_owner->FitsImage(this, static_cast<uint64_t>(*size)))
+        return kFitsNoFormat;
+    return kMounted;
+}
+
+CMediaSlot::MountResult CMediaSlot::Replace(const common::CPath& path, int64_t* size) {
+    RememberFolder(path);
+    const MountResult checked = CheckImage(path, size);
+    if (checked != kMounted)
+        return checked;
+    const common::CPath old(m_path);
+    const bool oldLatch = m_latch;
+    Close();
+    if (Open(path))
+        return kMounted;
+    // The file went between the check and the mount: the old image comes back.
+    if (!old.IsEmpty() && Open(old))
+        SetLatch(oldLatch);
+    RememberFolder(path);
+    return kCannotOpen;
 }
 
 void CMediaSlot::Close() {

@@ -25,6 +25,9 @@ class CDrivesInterface;
 
 class CMediaSlot {
 public:
+    // Why an image is, or is not, mounted in place of the slot's.
+    enum MountResult { kMounted = 0, kCannotOpen = 1, kFitsNoFormat = 2 };
+
     // An empty slot: no image, every flag false, tag 0.
     explicit CMediaSlot(CDrivesInterface* owner);
     // A slot still in the drive set's use announces its removal: before-notice,
@@ -42,6 +45,14 @@ public:
     bool Open(const common::CPath& path);
     // The form the menu and the console call; the two further arguments are unused.
     bool Open(const common::CPath& path, int32_t unused1, int32_t unused2);
+    // Whether the file opens and its size suits the slot's drive (asked of the
+    // owner), without touching the mounted image; *size receives the file's
+    // size (0 when it does not open).
+    MountResult CheckImage(const common::CPath& path, int64_t* size);
+    // Mounts the file in place of the slot's image, latched, once CheckImage
+    // accepts it; a refused file leaves the image, latch and flags as they
+    // were. The owner's last path moves to the file's folder in either case.
+    MountResult Replace(const common::CPath& path, int64_t* size);
     // Ejects the image; nothing when none is mounted. The latch keeps its value.
     void Close();
     // after (false): marks the slot changed first; then tells the owner.
@@ -106,6 +117,8 @@ private:
     // Forgets the owner, so that the slot's end sends no notice.
     void Detach() { m_owner = nullptr; }
     void ClearMediaFlags();
+    // The owner's last path becomes the path's folder.
+    void RememberFolder(const common::CPath& path);
 
     CDrivesInterface* m_owner; // the drive set; not owned, may be null
     CMediaFileStream m_image;

@@ -91,8 +91,10 @@ TEST_F(LocaleTablesTest, TextsAreExact) {
         {10000, u"All Files", u"Все файлы"},
         {10001, u"All Supported Files", u"Все поддерживаемые форматы"},
         {10100, u"The settings could not be saved to these files:", u"Не удалось сохранить настройки в файлы:"},
-        {10101, u"The image cannot be opened or its size fits no disk format of the drive:",
-         u"Образ не открывается или его размер не подходит ни к одному формату диска:"},
+        {10101, u"The image cannot be opened:", u"Образ не открывается:"},
+        {10102, u"The size of the image fits no disk format of the drive:",
+         u"Размер образа не подходит ни к одному формату диска:"},
+        {10103, u"bytes", u"байт"},
     };
     for (const Case& c : cases) {
         CWideString eng, rus;

@@ -5,6 +5,7 @@
 
 #include "CoreTestSupport.h"
 #include "common/CPath.h"
+#include "emu/framework/CDrives.h"
 #include "emu/framework/CMediaSlot.h"
 
 namespace {
@@ -51,8 +52,20 @@ TEST_F(EmulatorKorvetThreadTest, ARunningKorvetSavesAStateThatAFreshOneLoadsAndS
     EXPECT_TRUE(m_frames.WaitForMore(5)) << "the loaded machine runs on";
 }
 
-// Images of sizes that no disk format has are said so at mount and not kept;
-// a slightly short one is grown to the full format and mounted.
+void WriteImage(const std::string& path, int64_t size) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(std::string(static_cast<size_t>(size), '\xE5').data(), size);
+}
+
+std::string Narrow(const common::CString& text) {
+    common::CNarrowString narrow;
+    narrow.AssignString(text);
+    return narrow.GetNarrow();
+}
+
+// Images of sizes that no disk format has are said so at mount, with their
+// size, and the disk in the drive stays; a slightly short one is grown to the
+// full format and mounted.
 TEST_F(EmulatorKorvetThreadTest, AnImageThatFitsNoDiskFormatIsRefusedAtMount) {
     MakeCore();
     struct CCase {
@@ -60,24 +73,25 @@ TEST_F(EmulatorKorvetThreadTest, AnImageThatFitsNoDiskFormatIsRefusedAtMount) {
         const char* line;
     };
     const CCase cases[] = {
-        {1000, "Error: Image size fits no disk format of the drive!"},
-        {5 << 20, "Error: Image size fits no disk format of the drive!"},
+        {1000, "Error: Image size (1000 bytes) fits no disk format of the drive!"},
+        {5 << 20, "Error: Image size (5242880 bytes) fits no disk format of the drive!"},
         {800000, "Done: File \"disk.img\" successfully mounted to drive fdd"},
         {819200, "Done: File \"disk.img\" successfully mounted to drive fdd"},
     };
     const std::string path = m_location->Base() + "disk.img";
+    const std::string old = m_location->Base() + "old.img";
+    WriteImage(old, 819200);
     for (const CCase& c : cases) {
         SCOPED_TRACE(c.size);
-        {
-            std::ofstream file(path, std::ios::binary | std::ios::trunc);
-            file.write(std::string(static_cast<size_t>(c.size), '\xE5').data(), c.size);
-        }
-        m_core->ExecuteConsoleCommand(common::CNarrowString(("mount fdd \"" + path + "\"").c_str()));
-        EXPECT_EQ(coretest::ConsoleLines(m_core->GetConsole()).back(), c.line);
         emu::CMediaSlot* slot = m_core->GetDrive(0);
         ASSERT_NE(nullptr, slot);
+        ASSERT_TRUE(slot->Open(common::CPath(old.c_str())));
+        WriteImage(path, c.size);
+        m_core->ExecuteConsoleCommand(common::CNarrowString(("mount fdd \"" + path + "\"").c_str()));
+        EXPECT_EQ(coretest::ConsoleLines(m_core->GetConsole()).back(), c.line);
         const bool usable = c.line[0] == 'D';
-        EXPECT_EQ(usable, slot->IsOpen());
+        EXPECT_EQ(usable ? path : old, Narrow(slot->GetPath()));
+        EXPECT_TRUE(slot->GetLatch());
         if (usable) {
             ASSERT_TRUE(m_core->Start(false, false));
             ASSERT_TRUE(m_frames.WaitForMore(2));
@@ -87,6 +101,51 @@ TEST_F(EmulatorKorvetThreadTest, AnImageThatFitsNoDiskFormatIsRefusedAtMount) {
         }
         slot->Close();
     }
+}
+
+// A drive list naming an image that no disk format takes: at start one
+// console line names the drive, the file and its size, and the drive stays
+// empty; the other drives mount their images.
+TEST_F(EmulatorKorvetThreadTest, AListedImageThatFitsNoDiskFormatIsNamedAtStart) {
+    const std::string small = m_location->Base() + "small.img";
+    const std::string full = m_location->Base() + "full.img";
+    WriteImage(small, 1000);
+    WriteImage(full, 819200);
+    std::filesystem::create_directories(m_location->ProgramFolder() + "settings");
+    {
+        emu::CDrives list;
+        ASSERT_TRUE(list.SetFloppyCount(2));
+        ASSERT_TRUE(list.GetSlot(0)->Open(common::CPath(small.c_str())));
+        ASSERT_TRUE(list.GetSlot(1)->Open(common::CPath(full.c_str())));
+        ASSERT_TRUE(list.SaveSettings(emu::CComputer::MakeSettingsPath("korvet", "drv", true)));
+    }
+    MakeCore();
+    EXPECT_TRUE(coretest::HasLine(
+        m_core->GetConsole(), "![FDD_0 ERROR] Image \"small.img\" (1000 bytes) fits no disk format; drive left empty!"))
+        << ::testing::PrintToString(coretest::ConsoleLines(m_core->GetConsole()));
+    EXPECT_FALSE(m_core->GetDrive(0)->IsOpen());
+    EXPECT_TRUE(m_core->GetDrive(1)->IsOpen());
+}
+
+// A state naming an image that no disk format takes fails to load with that
+// reason, as any damaged part of a state does.
+TEST_F(EmulatorKorvetThreadTest, AStateWhoseImageFitsNoDiskFormatFailsWithThatReason) {
+    const std::string path = m_location->Base() + "disk.img";
+    WriteImage(path, 819200);
+    MakeCore();
+    ASSERT_TRUE(m_core->GetDrive(0)->Open(common::CPath(path.c_str())));
+    ASSERT_TRUE(m_core->Start(true, false));
+    ASSERT_TRUE(m_core->SaveStateToFile(common::CPath(), false));
+    m_core->Stop();
+    m_core->GetDrive(0)->Close();
+    WriteImage(path, 1000);
+    EXPECT_FALSE(m_core->LoadStateFromFile(common::CPath(), false));
+    EXPECT_TRUE(coretest::HasLine(m_core->GetConsole(),
+                                  "![ERROR] Error while loading state from file \"korvet20.sav\" (file \"disk.img\" "
+                                  "of 1000 bytes in drive FDD_0 fits no disk format; state loaded only in part, the "
+                                  "machine must be restarted)"))
+        << ::testing::PrintToString(coretest::ConsoleLines(m_core->GetConsole()));
+    EXPECT_FALSE(m_core->GetDrive(0)->IsOpen());
 }
 
 TEST_F(EmulatorKorvetThreadTest, TheStatusTextNamesTheModelAndItsSpeed) {

@@ -296,6 +296,17 @@ TEST_F(EmulatorStateThreadTest, DamagedStatesAreRefusedWithTheirReasonAndStopThe
     }
 }
 
+// A save killed midway leaves "<state>.tmp"; the next start removes it.
+TEST(EmulatorStateStandaloneTest, TheTemporaryOfAKilledSaveGoesAtTheNextStart) {
+    machinetest::CProgramLocation location(false);
+    const std::string temporary = location.ProgramFolder() + "states/coretest.sav.tmp";
+    std::filesystem::create_directories(location.ProgramFolder() + "states");
+    std::ofstream(temporary, std::ios::binary) << "NUVSTATE";
+    coretest::CTestManager manager;
+    emu::CEmulator core(&manager, new coretest::CCoreTestComputer(), nullptr, nullptr, nullptr);
+    EXPECT_FALSE(Exists(temporary));
+}
+
 TEST(EmulatorStateStandaloneTest, AStateInTheProgramsStatesFolderIsFoundWhenTheDataFolderHasNone) {
     machinetest::CProgramLocation location(true);
     coretest::CTestManager manager;

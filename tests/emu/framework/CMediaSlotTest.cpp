@@ -73,6 +73,43 @@ TEST(CMediaSlot, SecondOpenFailsKeepsTheImageButMovesTheLastPath) {
     EXPECT_EQ(0, f.drives.GetLastPath().CompareNarrow(other.c_str()));
 }
 
+// A refused file, whichever the reason, leaves the mounted image, its latch
+// and its flags alone; an accepted one takes its place.
+TEST(CMediaSlot, ReplaceChecksTheNewFileBeforeTheOldImageGoes) {
+    const std::string folder = test::MakeMediaFolder();
+    test::WriteImage(folder + "a.img", 300);
+    test::WriteImage(folder + "small.img", 100);
+    test::WriteImage(folder + "b.img", 500);
+    CFixture f;
+    f.drives.SetImageCheckCallback([](void*, CMediaSlot*, uint64_t size) { return size >= 300; }, nullptr);
+    ASSERT_TRUE(f.slot->Open(PathOf(folder + "a.img")));
+    f.slot->SetLatch(false);
+    f.slot->SetMediaValid(true);
+    f.recorder.notices.clear();
+    struct CCase {
+        const char* file;
+        CMediaSlot::MountResult result;
+        int64_t size;
+    };
+    const CCase refused[] = {{"missing.img", CMediaSlot::kCannotOpen, 0},
+                             {"small.img", CMediaSlot::kFitsNoFormat, 100}};
+    for (const CCase& c : refused) {
+        SCOPED_TRACE(c.file);
+        int64_t size = -1;
+        EXPECT_EQ(c.result, f.slot->Replace(PathOf(folder + c.file), &size));
+        EXPECT_EQ(c.size, size);
+        EXPECT_TRUE(f.recorder.notices.empty());
+        EXPECT_EQ(0, f.slot->GetPath().CompareNarrow((folder + "a.img").c_str()));
+        EXPECT_FALSE(f.slot->GetLatch());
+        EXPECT_TRUE(f.slot->IsMediaValid());
+    }
+    int64_t size = 0;
+    EXPECT_EQ(CMediaSlot::kMounted, f.slot->Replace(PathOf(folder + "b.img"), &size));
+    EXPECT_EQ(500, f.slot->GetImageSize());
+    EXPECT_TRUE(f.slot->GetLatch());
+    EXPECT_EQ(0, f.slot->GetPath().CompareNarrow((folder + "b.img").c_str()));
+}
+
 TEST(CMediaSlot, LastPathIsCutAfterTheLastSlashElseBackslashElseWhole) {
     struct CCase {
         const char* path;

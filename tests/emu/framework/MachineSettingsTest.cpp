@@ -43,6 +43,16 @@ Bytes ReadFile(const std::string& path) {
     return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
+std::vector<std::string> UnsavedFiles(const emu::CComputer& computer) {
+    std::vector<std::string> files;
+    for (const common::CPath& file : computer.GetUnsavedSettingsFiles()) {
+        common::CNarrowString narrow;
+        narrow.AssignString(file);
+        files.push_back(narrow.GetNarrow());
+    }
+    return files;
+}
+
 bool Exists(const std::string& path) {
     return std::filesystem::exists(path);
 }
@@ -215,17 +225,41 @@ TEST(MachineSettings, AFileThatCannotBeWrittenFailsTheSaveAndIsNamed) {
         CProgramLocation location(false);
         CSettingsComputer machine;
         ASSERT_TRUE(machine.computer.SaveSettings());
-        EXPECT_TRUE(machine.computer.GetUnsavedSettingsFile().IsEmpty());
+        EXPECT_TRUE(machine.computer.GetUnsavedSettingsFiles().empty());
         const std::string folder = location.ProgramFolder() + "settings/";
         std::filesystem::remove(folder + blocked);
         std::filesystem::create_directories(folder + blocked);
         EXPECT_FALSE(machine.computer.SaveSettings());
-        common::CNarrowString unsaved;
-        unsaved.AssignString(machine.computer.GetUnsavedSettingsFile());
-        EXPECT_EQ(folder + blocked, std::string(unsaved.GetNarrow()));
+        EXPECT_EQ(std::vector<std::string>{folder + blocked}, UnsavedFiles(machine.computer));
         const char* other = blocked[7] == 'i' ? "korvet.drv" : "korvet.ini";
         EXPECT_FALSE(ReadFile(folder + other).empty());
     }
+}
+
+TEST(MachineSettings, BothFilesThatCannotBeWrittenAreNamed) {
+    CProgramLocation location(false);
+    CSettingsComputer machine;
+    const std::string folder = location.ProgramFolder() + "settings/";
+    std::filesystem::create_directories(folder + "korvet.drv");
+    std::filesystem::create_directories(folder + "korvet.ini");
+    EXPECT_FALSE(machine.computer.SaveSettings());
+    EXPECT_EQ((std::vector<std::string>{folder + "korvet.drv", folder + "korvet.ini"}), UnsavedFiles(machine.computer));
+}
+
+// A save killed midway leaves "<file>.tmp" beside each file; the next start
+// (the load of the settings) removes them and keeps the files themselves.
+TEST(MachineSettings, TemporariesOfAKilledSaveGoAtTheNextStart) {
+    CProgramLocation location(false);
+    CSettingsComputer machine;
+    ASSERT_TRUE(machine.computer.SaveSettings());
+    const std::string folder = location.ProgramFolder() + "settings/";
+    for (const char* name : {"korvet.ini.tmp", "korvet.drv.tmp"})
+        std::ofstream(folder + name, std::ios::binary) << "NUVI";
+    EXPECT_TRUE(machine.computer.LoadSettings());
+    EXPECT_FALSE(Exists(folder + "korvet.ini.tmp"));
+    EXPECT_FALSE(Exists(folder + "korvet.drv.tmp"));
+    EXPECT_TRUE(Exists(folder + "korvet.ini"));
+    EXPECT_TRUE(Exists(folder + "korvet.drv"));
 }
 
 TEST(MachineSettings, ComputerWithoutModelNamesHasNoSettingsFile) {
