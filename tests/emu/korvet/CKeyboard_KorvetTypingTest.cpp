@@ -157,6 +157,129 @@ TEST(KorvetTyping, KeyPressedInsideAScanWaitsForTheNext) {
         EXPECT_EQ(ScreenRow(rig, row), expected) << "delay " << delay;
     }
 }
+
+// The character codes after the prompt on its row, up to the first blank cell.
+std::string Typed(CKorvetRig& rig, int32_t row) {
+    emu::CVideo_Korvet* video = rig.Machine().GetVideo();
+    std::string text;
+    for (int32_t i = 3; i < emu::CVideo_Korvet::kTextColumns; ++i) {
+        const int code = video->GetTextCell(row * emu::CVideo_Korvet::kTextColumns + i) & 0xFF;
+        if (code == 0 || code == ' ')
+            break;
+        text.push_back(static_cast<char>(code));
+    }
+    return text;
+}
+
+struct CKeyStep {
+    uint32_t key;
+    bool pressed;
+    int frames; // run after the event
+};
+
+void Play(CKorvetRig& rig, std::initializer_list<CKeyStep> steps) {
+    for (const CKeyStep& step : steps) {
+        rig.Machine().KeyEvent(step.key, step.pressed);
+        rig.Run(static_cast<uint64_t>(step.frames) * kFrame);
+    }
+}
+
+const uint32_t kLeftShift = 0xE0;
+const uint32_t kLeftAlt = 0xE4; // the Korvet's Russian/Latin key
+const uint32_t kCapsLock = 0x14; // its lock key
+const uint32_t kF6 = 0x75;
+const uint32_t kF7 = 0x76;
+
+// A tap before the program first reads the keyboard is gone by then, as on
+// the machine: the Korvet 2.0 ROM reads it only when CP/M is up, seconds on.
+TEST(KorvetTyping, TapDuringBootIsNotSeenByTheFirstScan) {
+    CKorvetRig rig(CMachine_Korvet::kModelKorvet20);
+    rig.InstallModelRom();
+    ASSERT_TRUE(rig.Build());
+    const korvettest::Bytes disk = korvettest::ReadFile(korvettest::SharedData() + "disks/system.kdi");
+    ASSERT_TRUE(rig.Mount(0, rig.MakeImage("system.kdi", disk)));
+    ASSERT_TRUE(rig.PowerOn());
+    rig.Machine().GetKeyboard()->SetKeyTrace(emu::CKeyboard_Korvet::kTraceNonZero);
+    rig.Run(2 * kFrame);
+    Play(rig, {{'A', true, 3}, {'A', false, 0}});
+    rig.TakeLines();
+    for (uint64_t run = 0; run < 12 * kSecond && PromptRow(rig) < 0; run += kSecond / 4)
+        rig.Run(kSecond / 4);
+    EXPECT_GE(PromptRow(rig), 0);
+    EXPECT_EQ(0u, rig.TakeLines().size()) << "a read saw the key";
+}
+
+// A program that reads one row without pause sees Space go down within a
+// frame of the host's press and come up within a frame of its release.
+TEST(KorvetTyping, TightLoopReaderSeesPressAndReleaseWithinAFrame) {
+    CKorvetRig rig(CMachine_Korvet::kModelBios);
+    BootToPrompt(rig);
+    // In map 7 (RAM below, the keyboard window at F800h):
+    // DI; loop: LDA F840h (row 6); STA 0200h; JMP loop
+    const uint8_t program[] = {0xF3, 0x3A, 0x40, 0xF8, 0x32, 0x00, 0x02, 0xC3, 0x01, 0x01};
+    for (size_t i = 0; i < sizeof(program); ++i)
+        rig.Ram()[0x100 + i] = program[i];
+    uint8_t& seen = rig.Ram()[0x200];
+    emu::CProcessor_I8080* cpu = rig.Machine().GetCpu();
+    while (cpu->GetPaidCycles() != 0) // the instruction the slice deferred
+        cpu->DebitCyclesToEvent(cpu->Execute(0));
+    rig.Machine().SelectMemoryMap(7 << 2);
+    cpu->SetPC(0x100);
+    rig.Run(3 * kFrame);
+    ASSERT_EQ(0x00, seen);
+    const uint64_t kStep = 500;
+    for (const bool pressed : {true, false}) {
+        rig.Machine().KeyEvent(' ', pressed);
+        uint64_t waited = 0;
+        while (waited <= 2 * kFrame && seen != (pressed ? 0x80 : 0x00)) {
+            rig.Run(kStep);
+            waited += kStep;
+        }
+        EXPECT_LE(waited, kFrame) << (pressed ? "press" : "release");
+        rig.Run(6 * kFrame - waited); // Space held 120 ms
+    }
+}
+
+// Shift and a key as a quick chord sends them, Shift up first, split over
+// the frames every way: the letter comes out small each time.
+TEST(KorvetTyping, ChordArrivesWholeWhateverTheFrameSplit) {
+    CKorvetRig rig(CMachine_Korvet::kModelBios);
+    BootToPrompt(rig);
+    const int32_t row = PromptRow(rig);
+    ASSERT_GE(row, 0);
+    for (int split = 0; split < 8; ++split) {
+        Play(rig, {{kLeftShift, true, split & 1}, {'A', true, (split >> 1) & 1}, {kLeftShift, false, (split >> 2) & 1},
+                   {'A', false, 4}});
+    }
+    rig.Run(10 * kFrame);
+    EXPECT_EQ("aaaaaaaa", Typed(rig, row));
+}
+
+// Russian letters at the CP/M prompt: with the Korvet's Russian/Latin key
+// (left Alt) held, with it and the lock key latched, and back to Latin; F6
+// and F7 give ^ and _, and Ch and the hard sign in Russian.
+TEST(KorvetTyping, RussianLettersWhileHeldAndLatched) {
+    CKorvetRig rig(CMachine_Korvet::kModelBios);
+    BootToPrompt(rig);
+    const int32_t row = PromptRow(rig);
+    ASSERT_GE(row, 0);
+    auto tap = [&](uint32_t key) { Play(rig, {{key, true, 2}, {key, false, 3}}); };
+    auto latch = [&]() { Play(rig, {{kLeftAlt, true, 2}, {kCapsLock, true, 2}, {kCapsLock, false, 2}, {kLeftAlt, false, 3}}); };
+    Play(rig, {{kLeftAlt, true, 2}});
+    for (uint32_t key : {uint32_t('A'), uint32_t('B'), uint32_t('C'), kF6, kF7})
+        tap(key);
+    Play(rig, {{kLeftAlt, false, 3}});
+    for (uint32_t key : {uint32_t('A'), kF6, kF7})
+        tap(key);
+    latch();
+    for (uint32_t key : {'A', 'B', 'C'})
+        tap(key);
+    latch();
+    tap('A');
+    rig.Run(10 * kFrame);
+    // Russian capitals in the upper half of the 8-bit set: A, B, Ts, Ch, the hard sign.
+    EXPECT_EQ("\xE1\xE2\xE3\xFE\xFF" "A^_" "\xE1\xE2\xE3" "A", Typed(rig, row));
+}
 #endif
 
 } // namespace
