@@ -255,6 +255,24 @@ TEST(KorvetTyping, ChordArrivesWholeWhateverTheFrameSplit) {
     EXPECT_EQ("aaaaaaaa", Typed(rig, row));
 }
 
+// A tap still waiting for the next scan is part of the state: loaded, it
+// types its letter as it would have, and the state saves back the same.
+TEST(KorvetTyping, WaitingTapSurvivesASaveAndLoad) {
+    CKorvetRig rig(CMachine_Korvet::kModelBios);
+    BootToPrompt(rig);
+    const int32_t row = PromptRow(rig);
+    ASSERT_GE(row, 0);
+    Play(rig, {{'Q', true, 0}, {'Q', false, 0}});
+    const korvettest::Bytes waiting = rig.Save();
+    rig.Run(10 * kFrame);
+    const std::string typed = Typed(rig, row);
+    EXPECT_EQ("Q", typed);
+    ASSERT_TRUE(rig.Load(waiting));
+    EXPECT_EQ(waiting, rig.Save());
+    rig.Run(10 * kFrame);
+    EXPECT_EQ(typed, Typed(rig, row));
+}
+
 // Russian letters at the CP/M prompt: with the Korvet's Russian/Latin key
 // (left Alt) held, with it and the lock key latched, and back to Latin; F6
 // and F7 give ^ and _, and Ch and the hard sign in Russian.
