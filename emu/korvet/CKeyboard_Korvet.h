@@ -155,10 +155,10 @@ private:
     // The cell the held Down arrow pressed, so that its release clears that
     // cell even when "DownKeyAsNum5" changed meanwhile; -1 when it is up.
     int32_t m_downArrowCell;
-    CProcessorInterface* m_processor; // the machine's main processor (not owned); null: no scans
-    uint64_t m_lastReadCycle;         // the cycle count at the last processor read
-    uint64_t m_scanStartCycle;        // ... at the first read of the current scan
-    bool m_readSeen;                  // a read happened since the start or the last load
+    CProcessorInterface* m_processor;        // the machine's main processor (not owned); null: no scans
+    uint64_t m_lastReadCycle;                // the cycle count at the last processor read
+    uint64_t m_scanStartCycle;               // ... at the first read of the current scan
+    bool m_readSeen;                         // a read happened since the start or the last load
     CCellChange m_pending[kPendingCapacity]; // ring of changes in arrival order
     int32_t m_pendingHead;
     int32_t m_pendingCount;
