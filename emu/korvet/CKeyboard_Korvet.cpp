@@ -19,6 +19,8 @@ constexpr int32_t Cell(int32_t row, int32_t column) {
 }
 
 constexpr int32_t kLeftShiftCell = Cell(7, 0);
+constexpr int32_t kModifierRow = 7;
+constexpr int32_t kEscapeCell = Cell(7, 3);
 constexpr int32_t kPad2Cell = Cell(8, 2);
 constexpr int32_t kPad5Cell = Cell(8, 5);
 
@@ -43,6 +45,8 @@ struct CKeyTable {
         Set(0xE8, 3, 3); // [
         Set(0xF0, 3, 4); // '
         Set(0xE9, 3, 5); // ]
+        Set(0x75, 3, 6); // F6: ^
+        Set(0x76, 3, 7); // F7: _
         Set(0x98, 3, 7);
         Set(0xF1, 4, 7); // ` (with Shift)
         Set(0x38, 5, 0);
@@ -88,6 +92,15 @@ struct CKeyTable {
 };
 
 constexpr CKeyTable kKeyTable;
+
+// Shifts, the Russian/Latin and graphics keys, the two controls and the lock:
+// the keys that change what another key types.
+bool IsModifierCell(int32_t cell) {
+    return cell / CKeyboard_Korvet::kColumns == kModifierRow && cell != kEscapeCell;
+}
+
+// One waiting change as the state keeps it: due cycle (little-endian), cell, state.
+constexpr int32_t kChangeRecord = 10;
 
 bool TraceWanted(uint32_t mode, uint8_t result) {
     return mode == CKeyboard_Korvet::kTraceEvery || (mode == CKeyboard_Korvet::kTraceNonZero && result != 0);
@@ -149,7 +162,8 @@ void CKeyboard_Korvet::BuildMenu(COptionTree* menu, int32_t kind) {
 }
 
 bool CKeyboard_Korvet::SaveData(common::CStreamHolder& holder) {
-    return CKeyboard::SaveData(holder) && holder.WriteUInt8Field(kVersion, common::CNarrowString("VER"));
+    return CKeyboard::SaveData(holder) && holder.WriteUInt8Field(kVersion, common::CNarrowString("VER")) &&
+           SavePending(holder);
 }
 
 bool CKeyboard_Korvet::LoadData(common::CStreamHolder& holder, common::CNarrowString* errorText) {
@@ -157,7 +171,70 @@ bool CKeyboard_Korvet::LoadData(common::CStreamHolder& holder, common::CNarrowSt
     if (!CKeyboard::LoadData(holder, errorText) || !holder.ReadUInt8Field(version, common::CNarrowString("VER")) ||
         version != kVersion)
         return false;
+    return LoadPending(holder);
+}
+
+bool CKeyboard_Korvet::SavePending(common::CStreamHolder& holder) {
+    uint8_t records[kPendingCapacity * kChangeRecord];
+    for (int32_t i = 0; i < m_pendingCount; ++i) {
+        const CCellChange& change = m_pending[(m_pendingHead + i) % kPendingCapacity];
+        uint8_t* record = &records[i * kChangeRecord];
+        for (int32_t b = 0; b < 8; ++b)
+            record[b] = static_cast<uint8_t>(change.due >> (8 * b));
+        record[8] = change.cell;
+        record[9] = change.down;
+    }
+    const uint32_t count = static_cast<uint32_t>(m_pendingCount);
+    return holder.WriteUInt32Field(count, common::CNarrowString("PNDN")) &&
+           holder.WriteBlobField(m_matrix, count > 0 ? kCells : 0, common::CNarrowString("MTRX")) &&
+           holder.WriteBlobField(records, m_pendingCount * kChangeRecord, common::CNarrowString("PNDG")) &&
+           holder.WriteUInt64Field(m_lastReadCycle, common::CNarrowString("LRDC")) &&
+           holder.WriteUInt64Field(m_scanStartCycle, common::CNarrowString("SSTC")) &&
+           holder.WriteBoolField(m_readSeen, common::CNarrowString("RDSN"));
+}
+
+bool CKeyboard_Korvet::LoadPending(common::CStreamHolder& holder) {
+    uint32_t count = 0;
+    uint8_t records[kPendingCapacity * kChangeRecord];
+    uint64_t lastRead = 0;
+    uint64_t scanStart = 0;
+    bool readSeen = false;
+    uint8_t matrix[kCells] = {};
+    if (!holder.ReadUInt32Field(count, common::CNarrowString("PNDN")) || count > kPendingCapacity ||
+        !holder.ReadBlobField(matrix, count > 0 ? kCells : 0, common::CNarrowString("MTRX")) ||
+        !holder.ReadBlobField(records, static_cast<int64_t>(count) * kChangeRecord, common::CNarrowString("PNDG")) ||
+        !holder.ReadUInt64Field(lastRead, common::CNarrowString("LRDC")) ||
+        !holder.ReadUInt64Field(scanStart, common::CNarrowString("SSTC")) ||
+        !holder.ReadBoolField(readSeen, common::CNarrowString("RDSN")))
+        return false;
+    for (int32_t i = 0; i < kCells; ++i) {
+        if (matrix[i] > 1)
+            return false;
+    }
+    for (uint32_t i = 0; i < count; ++i) {
+        if (records[i * kChangeRecord + 8] >= kCells || records[i * kChangeRecord + 9] > 1)
+            return false;
+    }
     RebuildMatrix();
+    // While changes wait, the program sees what it saw, not the keys held now.
+    if (count > 0) {
+        for (int32_t i = 0; i < kCells; ++i)
+            m_matrix[i] = matrix[i];
+    }
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint8_t* record = &records[i * kChangeRecord];
+        CCellChange& change = m_pending[i];
+        change.due = 0;
+        for (int32_t b = 7; b >= 0; --b)
+            change.due = (change.due << 8) | record[b];
+        change.cell = record[8];
+        change.down = record[9];
+    }
+    m_pendingHead = 0;
+    m_pendingCount = static_cast<int32_t>(count);
+    m_lastReadCycle = lastRead;
+    m_scanStartCycle = scanStart;
+    m_readSeen = readSeen;
     return true;
 }
 
@@ -194,28 +271,57 @@ void CKeyboard_Korvet::ChangeCell(int32_t cell, uint8_t down) {
         --m_pendingCount;
     }
     CCellChange& slot = m_pending[(m_pendingHead + m_pendingCount) % kPendingCapacity];
+    slot.due = m_processor->GetCycleCount() + kLongestWait;
     slot.cell = static_cast<uint8_t>(cell);
     slot.down = down;
     ++m_pendingCount;
 }
 
 void CKeyboard_Korvet::ApplyPending() {
-    // One change per cell per scan, and no press in the scan that first sees
-    // a release: the program sees every tap go down and come up.
-    uint8_t changed[kCells] = {};
-    bool released = false;
-    while (m_pendingCount > 0) {
-        const CCellChange& change = m_pending[m_pendingHead];
-        if (m_matrix[change.cell] != change.down) {
-            if (changed[change.cell] != 0 || (change.down != 0 && released))
-                break;
+    // One change per cell per scan, no press in the scan that first sees a
+    // release (the program sees every tap go down and come up), and no
+    // modifier up while another key is down. A change that waits holds back
+    // every later change of its cell and every later press; later releases
+    // of other cells go on.
+    uint8_t touched[kCells] = {};
+    bool holdPresses = false;
+    int32_t kept = 0;
+    for (int32_t i = 0; i < m_pendingCount; ++i) {
+        const CCellChange change = m_pending[(m_pendingHead + i) % kPendingCapacity];
+        bool wait = touched[change.cell] != 0;
+        if (!wait && m_matrix[change.cell] == change.down)
+            continue;
+        if (!wait)
+            wait = change.down != 0 ? holdPresses : IsModifierCell(change.cell) && IsKeyHeld();
+        if (wait) {
+            m_pending[(m_pendingHead + kept) % kPendingCapacity] = change;
+            ++kept;
+            holdPresses = true;
+        } else {
             m_matrix[change.cell] = change.down;
-            changed[change.cell] = 1;
-            released = released || change.down == 0;
+            holdPresses = holdPresses || change.down == 0;
         }
+        touched[change.cell] = 1;
+    }
+    m_pendingCount = kept;
+}
+
+void CKeyboard_Korvet::ApplyOverdue(uint64_t now) {
+    // Changes wait in arrival order, so the overdue ones lead.
+    while (m_pendingCount > 0 && m_pending[m_pendingHead].due <= now) {
+        const CCellChange& change = m_pending[m_pendingHead];
+        m_matrix[change.cell] = change.down;
         m_pendingHead = (m_pendingHead + 1) % kPendingCapacity;
         --m_pendingCount;
     }
+}
+
+bool CKeyboard_Korvet::IsKeyHeld() const {
+    for (int32_t cell = 0; cell < kCells; ++cell) {
+        if (m_matrix[cell] != 0 && !IsModifierCell(cell))
+            return true;
+    }
+    return false;
 }
 
 uint8_t CKeyboard_Korvet::ReadMatrix(int32_t offset, uint8_t quiet) {
@@ -224,6 +330,8 @@ uint8_t CKeyboard_Korvet::ReadMatrix(int32_t offset, uint8_t quiet) {
     // cycles, far below the gap between two scans.
     if (m_processor != nullptr && quiet == 0) {
         const uint64_t now = m_processor->GetCycleCount();
+        if (m_pendingCount > 0 && m_pending[m_pendingHead].due <= now)
+            ApplyOverdue(now);
         if (!m_readSeen || now - m_lastReadCycle >= kScanGap || now - m_scanStartCycle >= kLongestScan) {
             m_scanStartCycle = now;
             m_readSeen = true;

@@ -7,7 +7,7 @@
 //    0   \         A     B     C     D     E     F     G
 //    1   H         I     J     K     L     M     N     O
 //    2   P         Q     R     S     T     U     V     W
-//    3   X         Y     Z     [     '     ]           (0x98)
+//    3   X         Y     Z     [     '     ]     F6    F7 (0x98)
 //    4   0         1     2     3     4     5     6     7 `
 //    5   8         9     ; *   =     ,     -     .     /
 //    6   Enter     PrtSc Pause Del   Ins   BkSp  Tab   Space
@@ -15,9 +15,11 @@
 //    8   Pad0      Pad1  Pad2  Pad3  Pad4  Pad5  Pad6  Pad7
 //    9   Pad8      Pad9
 //   10   F1        F2    F3    F4    F5
-//   The extended navigation keys share the keypad digits' cells; back-quote
-//   and keypad '*' also press the left Shift cell; Down arrow presses Pad5
-//   instead of Pad2 while "DownKeyAsNum5" is set.
+//   F6 and F7 press the Korvet's ^ and _ keys (Russian Ch and the hard
+//   sign), which have no host key in their place. The extended navigation
+//   keys share the keypad digits' cells; back-quote and keypad '*' also press
+//   the left Shift cell; Down arrow presses Pad5 instead of Pad2 while
+//   "DownKeyAsNum5" is set.
 //
 // Window read (ReadMatrix, offset from the window start):
 //   0x000-0x0FF  offset bit k selects row k (0-7); result bit c = column c of
@@ -35,11 +37,20 @@
 // kScanGap cycles without one), so that every read of one scan sees the same
 // matrix, and a cell changed there stays until that whole scan has read it.
 // A press also waits for a scan that saw the release before it, so a key
-// tapped and released inside one frame still reaches the program once.
+// tapped and released inside one frame still reaches the program once; and a
+// modifier (row 7 but Escape) stays down while another key is down, so a
+// chord whose modifier goes up first still arrives whole. No change waits
+// longer than kLongestWait: past it, it applies at once, as a tap that no
+// read sees in that time is lost on the machine too.
 // Without a processor (no scans to keep whole) changes apply at once.
 //
-// State (after the keyboard base's data): "VER" u8 0. The matrix is not
-// saved: the load rebuilds it from the key-state service's held keys.
+// State (after the keyboard base's data): "VER" u8 0; then the waiting
+// changes: "PNDN" u32, their count; "MTRX", the 88 cells as the program
+// reads them while changes wait (empty when none does); "PNDG", PNDN records
+// of due cycle u64, cell and state; "LRDC" and "SSTC" u64, the cycle counts
+// of the last read and of the scan's first; "RDSN" bool.
+// The load rebuilds the matrix from the key-state service's held keys, or
+// takes the saved one while changes wait.
 //
 // Emulation thread only; the settings bytes are also set by the Input menu.
 #include <cstdint>
@@ -74,6 +85,9 @@ public:
     static constexpr uint64_t kLongestScan = 50000;
     // Cell changes that wait for the next scan; beyond this the oldest apply at once.
     static constexpr int32_t kPendingCapacity = 512;
+    // No change waits longer (100 ms): a program that does not scan, or scans
+    // its own way, sees a key neither late nor held past its release.
+    static constexpr uint64_t kLongestWait = 250000;
 
     // Input menu caption "Down Key As Num5".
     static constexpr int32_t kTextDownKeyAsNum5 = 88;
@@ -115,6 +129,7 @@ public:
 
 private:
     struct CCellChange {
+        uint64_t due; // the cycle count by which it applies whatever the scans
         uint8_t cell;
         uint8_t down;
     };
@@ -124,6 +139,12 @@ private:
     void ChangeCell(int32_t cell, uint8_t down);
     // At the first read of a scan: the waiting changes that this scan may see.
     void ApplyPending();
+    // The changes that waited kLongestWait by `now`, at once.
+    void ApplyOverdue(uint64_t now);
+    // A key outside the modifiers is down.
+    bool IsKeyHeld() const;
+    bool SavePending(common::CStreamHolder& holder);
+    bool LoadPending(common::CStreamHolder& holder);
     // The cells as the key-state service holds the keys now.
     void RebuildMatrix();
 
@@ -134,10 +155,10 @@ private:
     // The cell the held Down arrow pressed, so that its release clears that
     // cell even when "DownKeyAsNum5" changed meanwhile; -1 when it is up.
     int32_t m_downArrowCell;
-    CProcessorInterface* m_processor; // the machine's main processor (not owned); null: no scans
-    uint64_t m_lastReadCycle;         // the cycle count at the last processor read
-    uint64_t m_scanStartCycle;        // ... at the first read of the current scan
-    bool m_readSeen;                  // a read happened since the start or the last load
+    CProcessorInterface* m_processor;        // the machine's main processor (not owned); null: no scans
+    uint64_t m_lastReadCycle;                // the cycle count at the last processor read
+    uint64_t m_scanStartCycle;               // ... at the first read of the current scan
+    bool m_readSeen;                         // a read happened since the start or the last load
     CCellChange m_pending[kPendingCapacity]; // ring of changes in arrival order
     int32_t m_pendingHead;
     int32_t m_pendingCount;
