@@ -37,6 +37,7 @@
 // Emulation thread only; no lock. Counting allocates nothing; the slot table
 // is allocated when the bus's block length changes.
 #include <cstdint>
+#include <vector>
 
 #include "emu/framework/CDevice.h"
 
@@ -223,6 +224,10 @@ private:
     // Square-wave flag argument of Describe.
     enum class Square { Keep, Off, On };
 
+    // --- The sound block in progress in the state (CTimerChannel_I8253_State.cpp) ------------
+    bool SaveSoundBlock(common::CStreamHolder& holder);
+    bool LoadSoundBlock(common::CStreamHolder& holder);
+
     // --- Counting (CTimerChannel_I8253.cpp) ----------------------------------------------
     double GetNow() const;
     // Step 1 of Update: re-bases when the machine's base frequency changed.
@@ -310,6 +315,9 @@ private:
     int64_t m_SNDR;               // samples left in the phase being rendered
     CSlot* m_slots;               // owned; m_soundBufferSamples entries
     bool m_slotsValid;
+    // Where a block in progress when a state was loaded is rendered: the bus's
+    // staging array of the saving run is gone, its timeline is not.
+    std::vector<int32_t> m_loadedBlock;
     bool m_SNDX; // level of the phase being rendered
 
     CRegisters m_regs;
