@@ -126,9 +126,29 @@ TEST(KorvetContinuity, ALoadedStateRunsOnAsTheRunThatSavedIt) {
         CheckContinuity(instant);
 }
 
-// A Korvet 2.0 state of the format before the timer kept its sound block
-// (channel version 0), saved 1.5 s after power-on without a disk: it loads,
-// and the machine runs on as one that ran there from power-on.
+// Two machines of one process side by side, taking turns every frame: the
+// loaded one runs as the one that saved, though the processors' direct
+// memory paths are shared by the process. The Korvet 2.0 without a disk, from
+// its memory test through its search for one (the not-ready blink).
+TEST(KorvetContinuity, ALoadedMachineRunsAsTheSavingOneBesideIt) {
+    CKorvetRig a(CMachine_Korvet::kModelKorvet20);
+    CKorvetRig b(CMachine_Korvet::kModelKorvet20);
+    a.InstallModelRom();
+    ASSERT_TRUE(a.BuildAndPowerOn());
+    RunTo(a, 5 * kSecond);
+    ASSERT_TRUE(b.BuildAndPowerOn());
+    ASSERT_TRUE(b.Load(a.Save()));
+    for (uint64_t at = 5 * kSecond; at < 5 * kSecond + kRunOn; at += kSecond / 50 + 7) {
+        RunTo(a, at);
+        RunTo(b, at);
+    }
+    EXPECT_EQ(FirstDifference(b.Save(), a.Save()), "none");
+}
+
+// A Korvet 2.0 state of the format before the timer kept its sound block and
+// the floppy controller its blink count (both records at version 0), saved
+// 1.5 s after power-on without a disk: it loads, and the machine runs on as
+// one that ran there from power-on.
 TEST(KorvetContinuity, AStateOfTheEarlierFormatStillLoads) {
     const Bytes old = korvettest::ReadFile(std::string(KORVET_TEST_DATA_DIR) + "korvet20-state-v0.sav");
     ASSERT_FALSE(old.empty());
