@@ -30,9 +30,10 @@
 // (the register operations below) and writes DRIVE through a parallel-port
 // line with WriteDriveExternal; its interrupt output is line 7.
 //
-// State data, after the device base's: "VER" u8 0, "DIDX" u8 (selected drive
+// State data, after the device base's: "VER" u8 1, "DIDX" u8 (selected drive
 // + 1, 0 for none), "WMOD" u8 (command state), "DRVR" "CMDR" "STSR" "TRKR"
-// "SECR" "DATR" "IMSK" "HIDX" "TSTP" "SCTD" "BYTD" i32, "WIRQ" bool.
+// "SECR" "DATR" "IMSK" "HIDX" "TSTP" "SCTD" "BYTD" i32, "WIRQ" bool, "BLNK"
+// u32 (the not-ready blink count). Version 0, without "BLNK", still loads.
 //
 // Settings: "TraceReadREG[n]", "BreakReadREG[n]", "TraceWriteREG[n]",
 // "BreakWriteREG[n]" for register index n: 0 DATA, 1 SECTOR, 2 TRACK,

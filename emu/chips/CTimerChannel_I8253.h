@@ -28,11 +28,16 @@
 // that description or the running rendering state in a slot, and each block
 // is rendered from the slots one block (1/50 s) after its time.
 //
-// State (after the device data): "VER" u8 0, "SNDG" bool, with SNDG "SNDH"
+// State (after the device data): "VER" u8 1, "SNDG" bool, with SNDG "SNDH"
 // "SNDL" "SNDR" i64 and "SNDX" bool, then "ZCR" "CR" "CRT" "CE" "OL" "RSTA"
 // "LSTA" "CWR" "LTCH" "INPT" "OUTP" "SGNL" "DWRS" "DRDS" "CRU", the doubles
 // "CEH" "CEL" "CEHX" "CELX" as 8-byte blobs, "CER" "CES" "CECO" "LGAT" "MNOD"
-// "INTC" "CEFF", blobs "STTM" "CETM", "BFRQ" "BFRO" u32, "SWCH".
+// "INTC" "CEFF", blobs "STTM" "CETM", "BFRQ" "BFRO" u32, "SWCH"; with SNDG
+// the block in progress: "SBFQ" i32 (blocks a second), "SBSZ" i64 (its
+// samples, 0 when none), "SFSV" "SSSV" i32 (sample values), "SSLV" bool and,
+// when SBSZ > 0, "SSLT", a blob of SBSZ slots of 27 bytes (changed, level,
+// enabled, then high, low, remaining as i64 little-endian). Version 0, without
+// the block, still loads: its first block after the load is not rendered.
 //
 // Emulation thread only; no lock. Counting allocates nothing; the slot table
 // is allocated when the bus's block length changes.
