@@ -1,7 +1,8 @@
 // Through the emulator core's own run loop, state file and load: a Korvet
 // stopped at a frame end (mid-boot with the floppy busy, in the ROM's memory
-// test, with a key held), saved, and loaded into a fresh core runs on ten
-// emulated seconds exactly as the core that saved it.
+// test, with a key held) or inside a slice at a device's break, saved, and
+// loaded into a fresh core runs on ten emulated seconds exactly as the core
+// that saved it.
 #include <atomic>
 #include <chrono>
 #include <string>
@@ -11,6 +12,7 @@
 #include "common/CMemoryStream.h"
 #include "common/CPath.h"
 #include "emu/framework/CMediaSlot.h"
+#include "emu/chips/CDiskController_WD179X.h"
 #include "emu/framework/CProcessor.h"
 #include "emu/korvet/KorvetTestSupport.h"
 
@@ -21,6 +23,7 @@ using emu::CMachine_Korvet;
 
 constexpr uint64_t kSecond = 2500000;
 constexpr uint64_t kRunOn = 10 * kSecond;
+constexpr int kStatusRegister = 3;
 
 std::string FirstDifference(const Bytes& a, const Bytes& b) {
     size_t at = 0;
@@ -55,6 +58,9 @@ struct CInstant {
     uint32_t model;
     uint64_t at; // cycles after power-on, rounded up to a frame end
     int32_t key; // held from a second before the save, 0 for none
+    // Instead of at a frame end, stop at the floppy controller's first STATUS
+    // read after `at`, inside a slice, the instruction waiting to run again.
+    bool statusBreak;
 };
 
 class EmulatorContinuityTest : public ::testing::Test {
@@ -92,11 +98,15 @@ protected:
             ASSERT_TRUE(m_core->Start(false, false));
         else
             m_core->Resume();
+        WaitForBreak();
+    }
+    void WaitForBreak() {
         const auto limit = std::chrono::steady_clock::now() + std::chrono::minutes(5);
         while (!(m_core->IsInBreak() && m_core->IsParked()) && std::chrono::steady_clock::now() < limit)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         ASSERT_TRUE(m_core->IsInBreak() && m_core->IsParked());
     }
+    CMachine_Korvet* Korvet() { return static_cast<CMachine_Korvet*>(m_core->GetMachine()); }
     // The whole state through the core; the drives' activity lamps are no
     // machine state (a restored slot lights its read lamp).
     Bytes Save() {
@@ -124,6 +134,15 @@ protected:
             RunUntil(c.at, false);
         } else {
             RunUntil(c.at, true);
+        }
+        if (c.statusBreak) {
+            bool* breakRead = Korvet()->GetFdc()->GetBreakReadFlags();
+            breakRead[kStatusRegister] = true;
+            const uint64_t before = Cycles();
+            m_core->Resume();
+            WaitForBreak();
+            breakRead[kStatusRegister] = false;
+            ASSERT_GT(Cycles(), before);
         }
         Bytes saved;
         {
@@ -158,17 +177,22 @@ protected:
 };
 
 #ifdef KORVET_CONTINUITY_LONG
-// Every model: mid-boot with the floppy busy, at the prompt, with a key held.
+// Every model: mid-boot with the floppy busy, at the prompt, with a key held,
+// and inside a slice at a STATUS read of the booting floppy.
 TEST_F(EmulatorContinuityTest, EveryModelRunsOnInTheCoreFromALoadedStateAsTheRunThatSavedIt) {
     const CInstant instants[] = {
-        {CMachine_Korvet::kModelBios, kSecond / 2 + 777, 0},
-        {CMachine_Korvet::kModelBios, 4 * kSecond, 'A'},
-        {CMachine_Korvet::kModelKorvet11, 9 * kSecond + kSecond / 2, 0},
-        {CMachine_Korvet::kModelKorvet11, 13 * kSecond, 'A'},
-        {CMachine_Korvet::kModelKorvet20, 8 * kSecond + kSecond / 2, 0},
-        {CMachine_Korvet::kModelKorvet20, 16 * kSecond, 'A'},
-        {CMachine_Korvet::kModelKontur20, 10 * kSecond + kSecond / 2, 0},
-        {CMachine_Korvet::kModelKontur20, 20 * kSecond, 'A'},
+        {CMachine_Korvet::kModelBios, kSecond / 2 + 777, 0, false},
+        {CMachine_Korvet::kModelBios, 4 * kSecond, 'A', false},
+        {CMachine_Korvet::kModelKorvet11, 9 * kSecond + kSecond / 2, 0, false},
+        {CMachine_Korvet::kModelKorvet11, 13 * kSecond, 'A', false},
+        {CMachine_Korvet::kModelKorvet20, 8 * kSecond + kSecond / 2, 0, false},
+        {CMachine_Korvet::kModelKorvet20, 16 * kSecond, 'A', false},
+        {CMachine_Korvet::kModelKontur20, 10 * kSecond + kSecond / 2, 0, false},
+        {CMachine_Korvet::kModelKontur20, 20 * kSecond, 'A', false},
+        {CMachine_Korvet::kModelBios, kSecond / 4, 0, true},
+        {CMachine_Korvet::kModelKorvet11, 9 * kSecond + kSecond / 2, 0, true},
+        {CMachine_Korvet::kModelKorvet20, 8 * kSecond + kSecond / 2, 0, true},
+        {CMachine_Korvet::kModelKontur20, 10 * kSecond + kSecond / 2, 0, true},
     };
     for (const CInstant& instant : instants)
         CheckContinuity(instant);
@@ -176,9 +200,10 @@ TEST_F(EmulatorContinuityTest, EveryModelRunsOnInTheCoreFromALoadedStateAsTheRun
 #else
 TEST_F(EmulatorContinuityTest, ALoadedStateRunsOnInTheCoreAsTheRunThatSavedIt) {
     const CInstant instants[] = {
-        {CMachine_Korvet::kModelBios, kSecond / 2 + 777, 0},
-        {CMachine_Korvet::kModelKorvet20, 2 * kSecond + 12345, 0},
-        {CMachine_Korvet::kModelBios, 2 * kSecond, 'A'},
+        {CMachine_Korvet::kModelBios, kSecond / 2 + 777, 0, false},
+        {CMachine_Korvet::kModelKorvet20, 2 * kSecond + 12345, 0, false},
+        {CMachine_Korvet::kModelBios, 2 * kSecond, 'A', false},
+        {CMachine_Korvet::kModelBios, kSecond / 4, 0, true},
     };
     for (const CInstant& instant : instants)
         CheckContinuity(instant);
