@@ -71,13 +71,15 @@ protected:
         m_location.reset();
     }
 
-    void MakeCore(uint32_t model) {
+    void MakeCore(uint32_t model, bool mount = true) {
         m_core = new emu::CEmulator(&m_manager, CMachine_Korvet::CreateModel(model), nullptr,
                                     new korvettest::CSilentSoundOutput(), nullptr);
         m_core->SetSynchronization(false);
         m_core->SetWaitCallback(&AtFrameEnd);
         s_core = m_core;
         ASSERT_TRUE(m_core->StartThreadOrRun());
+        if (!mount)
+            return;
         m_core->ExecuteConsoleCommand(common::CNarrowString(("mount fdd \"" + m_image + "\"").c_str()));
         ASSERT_TRUE(m_core->GetDrive(0) != nullptr && m_core->GetDrive(0)->IsOpen())
             << coretest::LastLine(m_core->GetConsole());
@@ -116,6 +118,10 @@ protected:
         WaitForBreak();
         Korvet()->GetFdc()->GetBreakReadFlags()[kStatusRegister] = false;
         return Save();
+    }
+    Bytes Ram() {
+        emu::CMemory* memory = m_core->GetMachine()->GetMemoryService();
+        return Bytes(memory->GetRamBase(), memory->GetRamBase() + memory->GetSize());
     }
     CMachine_Korvet* Korvet() { return static_cast<CMachine_Korvet*>(m_core->GetMachine()); }
     // The whole state through the core; the drives' activity lamps are no
@@ -189,6 +195,36 @@ protected:
     emu::CEmulator* m_core = nullptr;
     std::string m_image;
 };
+
+#ifndef KORVET_CONTINUITY_LONG
+// A Korvet 2.0 state file written before the run loop kept its re-entry guard
+// and the chips their new fields ("_EMUCORE" revision 1, the timer channels'
+// and the floppy controller's records at version 0), stopped at a frame end
+// three seconds after power-on without a disk: it loads, and the machine runs
+// on as one that ran there from power-on.
+TEST_F(EmulatorContinuityTest, AStateFileOfTheEarlierFormatStillLoads) {
+    constexpr uint64_t kSaved = 7550000;
+    coretest::WriteFile(m_location->ProgramFolder() + "korvet20.rom",
+                        coretest::ReadFile(std::string(KORVET_SHARED_DATA) + "/roms/korvet20.rom"));
+    const Bytes old = coretest::ReadFile(std::string(KORVET_TEST_DATA_DIR) + "korvet20-core-v1.sav");
+    ASSERT_FALSE(old.empty());
+    korvettest::WriteFile(StateFile(CMachine_Korvet::kModelKorvet20), old);
+    MakeCore(CMachine_Korvet::kModelKorvet20, false);
+    ASSERT_TRUE(m_core->Start(true, false));
+    ASSERT_TRUE(m_core->LoadStateFromFile(common::CPath(), false));
+    EXPECT_TRUE(coretest::HasLine(m_core->GetConsole(), "State loaded from file \"korvet20.sav\""));
+    ASSERT_EQ(Cycles(), kSaved);
+    RunUntil(kSaved + kSecond, false);
+    const uint64_t loadedAt = Cycles();
+    const Bytes loaded = Ram();
+    DeleteCore();
+
+    MakeCore(CMachine_Korvet::kModelKorvet20, false);
+    RunUntil(kSaved + kSecond, true);
+    EXPECT_EQ(Cycles(), loadedAt);
+    EXPECT_TRUE(Ram() == loaded) << "the old state's machine runs as the original";
+}
+#endif
 
 #ifdef KORVET_CONTINUITY_LONG
 // Every model: mid-boot with the floppy busy, at the prompt, with a key held,
