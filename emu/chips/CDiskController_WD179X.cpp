@@ -12,13 +12,6 @@ namespace emu {
 
 namespace {
 
-// Drives the busy blink of a missing or not-ready drive; one for every
-// controller of the process.
-std::atomic<uint32_t>& BlinkCounter() {
-    static std::atomic<uint32_t> s_counter(0);
-    return s_counter;
-}
-
 // Evaluations out of every 16 that show a not-ready drive as BUSY.
 constexpr uint32_t kBlinkBusyPhases = 7;
 
@@ -60,7 +53,7 @@ CDiskController_WD179X* DeviceOf(void* context) {
 } // namespace
 
 CDiskController_WD179X::CDiskController_WD179X()
-    : m_interfaceMode(0), m_portBase(0), m_state(CommandState::Idle), m_selected(nullptr) {
+    : m_interfaceMode(0), m_portBase(0), m_state(CommandState::Idle), m_selected(nullptr), m_blink(0) {
     std::memset(m_flags, 0, sizeof(m_flags));
     SetName("FDC WD179X");
     SetShortName("FDC");
@@ -173,11 +166,10 @@ uint8_t CDiskController_WD179X::ComputeStatus(bool quiet) {
     const int32_t t = s & ~(kStatusNotReady | kStatusFailed);
     int32_t v = t;
     if (!IsSelectedDriveReady()) {
-        std::atomic<uint32_t>& counter = BlinkCounter();
-        const uint32_t phase = counter.load(std::memory_order_relaxed) & 15;
+        const uint32_t phase = m_blink.load(std::memory_order_relaxed) & 15;
         v = phase < kBlinkBusyPhases ? t | kStatusBusy | kStatusNotReady : (t & ~kStatusBusy) | kStatusNotReady;
         if (!quiet)
-            counter.fetch_add(1, std::memory_order_relaxed);
+            m_blink.fetch_add(1, std::memory_order_relaxed);
     }
     v &= ~kStatusWriteProtect;
     // A Write Sector refused by a write-protected disk shows why until the

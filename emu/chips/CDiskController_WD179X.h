@@ -30,14 +30,16 @@
 // (the register operations below) and writes DRIVE through a parallel-port
 // line with WriteDriveExternal; its interrupt output is line 7.
 //
-// State data, after the device base's: "VER" u8 0, "DIDX" u8 (selected drive
+// State data, after the device base's: "VER" u8 1, "DIDX" u8 (selected drive
 // + 1, 0 for none), "WMOD" u8 (command state), "DRVR" "CMDR" "STSR" "TRKR"
-// "SECR" "DATR" "IMSK" "HIDX" "TSTP" "SCTD" "BYTD" i32, "WIRQ" bool.
+// "SECR" "DATR" "IMSK" "HIDX" "TSTP" "SCTD" "BYTD" i32, "WIRQ" bool, "BLNK"
+// u32 (the not-ready blink count). Version 0, without "BLNK", still loads.
 //
 // Settings: "TraceReadREG[n]", "BreakReadREG[n]", "TraceWriteREG[n]",
 // "BreakWriteREG[n]" for register index n: 0 DATA, 1 SECTOR, 2 TRACK,
 // 3 COMMAND/STATUS, 4 DRIVE (IRQSTS read in mode 2), 5 none, 6 MOTOR (5 and 6
 // in mode 2 only).
+#include <atomic>
 #include <cstdint>
 
 #include "emu/framework/CDiskController.h"
@@ -196,6 +198,8 @@ private:
     // selected drive examined a new medium.
     void RestoreHeadPosition();
     void RaiseLine(bool raise);
+    // The blink count of a version 1 state; a version 0 state has none.
+    bool LoadBlink(common::CStreamHolder& holder, uint8_t version);
 
     bool m_flags[kFlagArrays][kRegisterCount];
     int32_t m_interfaceMode; // 0 (the machine's), 1 or 2
@@ -203,6 +207,10 @@ private:
     CommandState m_state;
     CDiskDrive* m_selected; // one of the drive children; not owned, null when none
     CRegisters m_reg;
+    // BLNK: status evaluations that found the drive not ready; their count
+    // blinks BUSY, so it is part of the state (atomic: quiet status reads
+    // come from other threads).
+    std::atomic<uint32_t> m_blink;
 };
 
 } // namespace emu

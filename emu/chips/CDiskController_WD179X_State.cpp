@@ -15,7 +15,10 @@ namespace emu {
 
 namespace {
 
-const uint8_t kVersion = 0;
+// Version 1 adds the blink count (BLNK); version 0 states still load and
+// keep the count the controller has.
+const uint8_t kVersion = 1;
+const uint8_t kVersionWithoutBlink = 0;
 
 // Images in the machine's own format that lost their tail are grown back to
 // the full 819,200 bytes in interface mode 0.
@@ -119,6 +122,7 @@ bool CDiskController_WD179X::Start(int32_t* value) {
     m_reg.SECR = 1;
     m_reg.WIRQ = false;
     m_state = CommandState::Idle;
+    m_blink.store(0, std::memory_order_relaxed);
     // Bound again by the "IRQ" parameter when the machine binds parameters.
     m_irqFlag = false;
     return true;
@@ -151,13 +155,15 @@ bool CDiskController_WD179X::SaveData(common::CStreamHolder& holder) {
            holder.WriteInt32Field(m_reg.TSTP, common::CNarrowString("TSTP")) &&
            holder.WriteInt32Field(m_reg.SCTD, common::CNarrowString("SCTD")) &&
            holder.WriteInt32Field(m_reg.BYTD, common::CNarrowString("BYTD")) &&
-           holder.WriteBoolField(m_reg.WIRQ, common::CNarrowString("WIRQ"));
+           holder.WriteBoolField(m_reg.WIRQ, common::CNarrowString("WIRQ")) &&
+           holder.WriteUInt32Field(m_blink.load(std::memory_order_relaxed), common::CNarrowString("BLNK"));
 }
 
 bool CDiskController_WD179X::LoadData(common::CStreamHolder& holder, common::CNarrowString* errorText) {
     uint8_t version = 0xFF;
     if (!CDiskController::LoadData(holder, errorText) ||
-        !holder.ReadUInt8Field(version, common::CNarrowString("VER")) || version != kVersion)
+        !holder.ReadUInt8Field(version, common::CNarrowString("VER")) ||
+        (version != kVersion && version != kVersionWithoutBlink))
         return false;
     uint8_t driveIndex = 0;
     if (!holder.ReadUInt8Field(driveIndex, common::CNarrowString("DIDX")) || driveIndex > GetDriveCount())
@@ -185,7 +191,17 @@ bool CDiskController_WD179X::LoadData(common::CStreamHolder& holder, common::CNa
            holder.ReadInt32Field(m_reg.TSTP, common::CNarrowString("TSTP")) &&
            holder.ReadInt32Field(m_reg.SCTD, common::CNarrowString("SCTD")) &&
            holder.ReadInt32Field(m_reg.BYTD, common::CNarrowString("BYTD")) &&
-           holder.ReadBoolField(m_reg.WIRQ, common::CNarrowString("WIRQ"));
+           holder.ReadBoolField(m_reg.WIRQ, common::CNarrowString("WIRQ")) && LoadBlink(holder, version);
+}
+
+bool CDiskController_WD179X::LoadBlink(common::CStreamHolder& holder, uint8_t version) {
+    if (version == kVersionWithoutBlink)
+        return true;
+    uint32_t blink = 0;
+    if (!holder.ReadUInt32Field(blink, common::CNarrowString("BLNK")))
+        return false;
+    m_blink.store(blink, std::memory_order_relaxed);
+    return true;
 }
 
 // --- Settings --------------------------------------------------------------------------

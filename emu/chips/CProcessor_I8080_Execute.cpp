@@ -87,6 +87,7 @@ const int32_t* CProcessor_I8080::GetCycleTable() {
 }
 
 int32_t CProcessor_I8080::Execute(int32_t budget) {
+    BindFastPathWords();
     return CSlice::Run(*this, budget);
 }
 

@@ -28,15 +28,21 @@
 // that description or the running rendering state in a slot, and each block
 // is rendered from the slots one block (1/50 s) after its time.
 //
-// State (after the device data): "VER" u8 0, "SNDG" bool, with SNDG "SNDH"
+// State (after the device data): "VER" u8 1, "SNDG" bool, with SNDG "SNDH"
 // "SNDL" "SNDR" i64 and "SNDX" bool, then "ZCR" "CR" "CRT" "CE" "OL" "RSTA"
 // "LSTA" "CWR" "LTCH" "INPT" "OUTP" "SGNL" "DWRS" "DRDS" "CRU", the doubles
 // "CEH" "CEL" "CEHX" "CELX" as 8-byte blobs, "CER" "CES" "CECO" "LGAT" "MNOD"
-// "INTC" "CEFF", blobs "STTM" "CETM", "BFRQ" "BFRO" u32, "SWCH".
+// "INTC" "CEFF", blobs "STTM" "CETM", "BFRQ" "BFRO" u32, "SWCH"; with SNDG
+// the block in progress: "SBFQ" i32 (blocks a second), "SBSZ" i64 (its
+// samples, 0 when none), "SFSV" "SSSV" i32 (sample values), "SSLV" bool and,
+// when SBSZ > 0, "SSLT", a blob of SBSZ slots of 27 bytes (changed, level,
+// enabled, then high, low, remaining as i64 little-endian). Version 0, without
+// the block, still loads: its first block after the load is not rendered.
 //
 // Emulation thread only; no lock. Counting allocates nothing; the slot table
 // is allocated when the bus's block length changes.
 #include <cstdint>
+#include <vector>
 
 #include "emu/framework/CDevice.h"
 
@@ -223,6 +229,10 @@ private:
     // Square-wave flag argument of Describe.
     enum class Square { Keep, Off, On };
 
+    // --- The sound block in progress in the state (CTimerChannel_I8253_State.cpp) ------------
+    bool SaveSoundBlock(common::CStreamHolder& holder);
+    bool LoadSoundBlock(common::CStreamHolder& holder);
+
     // --- Counting (CTimerChannel_I8253.cpp) ----------------------------------------------
     double GetNow() const;
     // Step 1 of Update: re-bases when the machine's base frequency changed.
@@ -310,6 +320,9 @@ private:
     int64_t m_SNDR;               // samples left in the phase being rendered
     CSlot* m_slots;               // owned; m_soundBufferSamples entries
     bool m_slotsValid;
+    // Where a block in progress when a state was loaded is rendered: the bus's
+    // staging array of the saving run is gone, its timeline is not.
+    std::vector<int32_t> m_loadedBlock;
     bool m_SNDX; // level of the phase being rendered
 
     CRegisters m_regs;

@@ -1,4 +1,7 @@
 // The channel's state section, its settings keys and its Debug menu.
+#include <new>
+#include <vector>
+
 #include "common/CSettingsRegistry.h"
 #include "common/CStreamHolder.h"
 #include "common/CWideString.h"
@@ -10,7 +13,14 @@ namespace emu {
 
 namespace {
 
-constexpr uint8_t kStateVersion = 0;
+// Version 1 adds the sound block in progress (SBFQ to SSLT); version 0
+// states still load, their first block after the load left silent.
+constexpr uint8_t kStateVersion = 1;
+constexpr uint8_t kStateVersionWithoutBlock = 0;
+// A slot in the state: changed, level, enabled, then high, low, remaining.
+constexpr int64_t kSlotRecordSize = 3 + 3 * 8;
+// Samples of a block at the highest sample rate over the fewest blocks a second.
+constexpr int64_t kMaxStateBlockSamples = 44100;
 constexpr uint8_t kStatusWaiting = 4; // DRDS bit 2
 constexpr int32_t kTextSelectAll = 78;
 constexpr int32_t kTextClearAll = 79;
@@ -84,7 +94,79 @@ bool CTimerChannel_I8253::SaveData(common::CStreamHolder& holder) {
     ok = ok && holder.WriteUInt32Field(r.BFRQ, CName("BFRQ"));
     ok = ok && holder.WriteUInt32Field(static_cast<uint32_t>(r.BFRO), CName("BFRO"));
     ok = ok && holder.WriteBoolField(r.SWCH, CName("SWCH"));
+    if (ok && m_soundGeneration)
+        ok = SaveSoundBlock(holder);
     return ok;
+}
+
+bool CTimerChannel_I8253::SaveSoundBlock(common::CStreamHolder& holder) {
+    // The slots of the block being recorded decide how the phase lengths go
+    // on at the next block, so they travel with the state; the slots not yet
+    // written this block still hold what the renderer will find there.
+    const bool inProgress = m_soundBuffer != nullptr && m_slots != nullptr && m_soundBufferSamples > 0 &&
+                            m_soundBufferSamples <= kMaxStateBlockSamples;
+    const int64_t samples = inProgress ? m_soundBufferSamples : 0;
+    bool ok = holder.WriteInt32Field(m_blockFrequency, CName("SBFQ")) &&
+              holder.WriteInt64Field(samples, CName("SBSZ")) &&
+              holder.WriteInt32Field(m_firstSampleValue, CName("SFSV")) &&
+              holder.WriteInt32Field(m_secondSampleValue, CName("SSSV")) &&
+              holder.WriteBoolField(inProgress && m_slotsValid, CName("SSLV"));
+    if (!ok || samples == 0)
+        return ok;
+    std::vector<uint8_t> bytes(static_cast<size_t>(samples * kSlotRecordSize));
+    uint8_t* out = bytes.data();
+    for (int64_t i = 0; i < samples; ++i, out += kSlotRecordSize) {
+        const CSlot& slot = m_slots[i];
+        out[0] = slot.changed ? 1 : 0;
+        out[1] = slot.level ? 1 : 0;
+        out[2] = slot.enabled ? 1 : 0;
+        common::StoreLittle<uint64_t>(out + 3, static_cast<uint64_t>(slot.high));
+        common::StoreLittle<uint64_t>(out + 11, static_cast<uint64_t>(slot.low));
+        common::StoreLittle<uint64_t>(out + 19, static_cast<uint64_t>(slot.remaining));
+    }
+    return holder.WriteBlobField(bytes.data(), static_cast<int64_t>(bytes.size()), CName("SSLT"));
+}
+
+bool CTimerChannel_I8253::LoadSoundBlock(common::CStreamHolder& holder) {
+    int32_t blockFrequency = 0;
+    int64_t samples = 0;
+    int32_t first = 0;
+    int32_t second = 0;
+    bool slotsValid = false;
+    if (!holder.ReadInt32Field(blockFrequency, CName("SBFQ")) || !holder.ReadInt64Field(samples, CName("SBSZ")) ||
+        !holder.ReadInt32Field(first, CName("SFSV")) || !holder.ReadInt32Field(second, CName("SSSV")) ||
+        !holder.ReadBoolField(slotsValid, CName("SSLV")))
+        return false;
+    if (blockFrequency < 0 || samples < 0 || samples > kMaxStateBlockSamples)
+        return false;
+    m_blockFrequency = blockFrequency;
+    m_firstSampleValue = first;
+    m_secondSampleValue = second;
+    if (samples == 0)
+        return true;
+    std::vector<uint8_t> bytes(static_cast<size_t>(samples * kSlotRecordSize));
+    if (!holder.ReadBlobField(bytes.data(), static_cast<int64_t>(bytes.size()), CName("SSLT")))
+        return false;
+    m_slots = new (std::nothrow) CSlot[static_cast<size_t>(samples)]();
+    if (m_slots == nullptr)
+        return true; // the block goes unrecorded, as when its slots could not be had at run time
+    const uint8_t* in = bytes.data();
+    for (int64_t i = 0; i < samples; ++i, in += kSlotRecordSize) {
+        CSlot& slot = m_slots[i];
+        slot.changed = in[0] != 0;
+        slot.level = in[1] != 0;
+        slot.enabled = in[2] != 0;
+        slot.high = static_cast<int64_t>(common::LoadLittle<uint64_t>(in + 3));
+        slot.low = static_cast<int64_t>(common::LoadLittle<uint64_t>(in + 11));
+        slot.remaining = static_cast<int64_t>(common::LoadLittle<uint64_t>(in + 19));
+    }
+    // The block is rendered where no output hears it; the next one goes to
+    // the bus's new staging array.
+    m_loadedBlock.assign(static_cast<size_t>(samples), 0);
+    m_soundBuffer = m_loadedBlock.data();
+    m_soundBufferSamples = samples;
+    m_slotsValid = slotsValid;
+    return true;
 }
 
 bool CTimerChannel_I8253::LoadData(common::CStreamHolder& holder, common::CNarrowString* errorText) {
@@ -100,7 +182,8 @@ bool CTimerChannel_I8253::LoadData(common::CStreamHolder& holder, common::CNarro
     uint8_t dwrs = 0;
     uint8_t drds = 0;
     uint32_t bfro = 0;
-    if (!holder.ReadUInt8Field(version, CName("VER")) || version != kStateVersion)
+    if (!holder.ReadUInt8Field(version, CName("VER")) ||
+        (version != kStateVersion && version != kStateVersionWithoutBlock))
         return false;
     if (!holder.ReadBoolField(soundGeneration, CName("SNDG")) || soundGeneration != m_soundGeneration)
         return false;
@@ -179,7 +262,9 @@ bool CTimerChannel_I8253::LoadData(common::CStreamHolder& holder, common::CNarro
     if (!holder.ReadUInt32Field(bfro, CName("BFRO")))
         return false;
     r.BFRO = bfro; // the high half is not kept
-    return holder.ReadBoolField(r.SWCH, CName("SWCH"));
+    if (!holder.ReadBoolField(r.SWCH, CName("SWCH")))
+        return false;
+    return version == kStateVersionWithoutBlock || !m_soundGeneration || LoadSoundBlock(holder);
 }
 
 // --- Settings -----------------------------------------------------------------------------------

@@ -341,6 +341,10 @@ bool CEmulator::WriteCoreSection(common::CStreamHolder& holder) {
     CRunLoopTiming timing = m_timing;
     if (m_sliceBudgetSaved)
         timing.m_sliceCycles = RemainingBrokenSlice();
+    // An instruction stopped by a break before it ran goes on as it would here.
+    timing.m_reentryGuard.armed = m_reentryGuard;
+    timing.m_reentryGuard.address = m_reentryGuardAddress;
+    timing.m_reentryGuard.pass = m_reentryGuardPass;
     return timing.Write(holder, m_processor != nullptr && m_processor->UsesBaseFrequency());
 }
 
@@ -349,6 +353,9 @@ bool CEmulator::ReadCoreSection(common::CStreamHolder& holder) {
         return false;
     // The loaded slice value is a real budget, no longer a break marker.
     m_sliceBudgetSaved = false;
+    m_reentryGuard = m_timing.m_reentryGuard.armed;
+    m_reentryGuardAddress = m_timing.m_reentryGuard.address;
+    m_reentryGuardPass = m_timing.m_reentryGuard.pass;
     return true;
 }
 

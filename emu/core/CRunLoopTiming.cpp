@@ -15,7 +15,9 @@ namespace {
 
 const char kSectionName[] = "_EMUCORE";
 constexpr uint8_t kVersion = 1;
-constexpr uint8_t kRevision = 1;
+constexpr uint8_t kRevision = 2;
+// Before the re-entry guard was kept.
+constexpr uint8_t kRevisionWithoutGuard = 1;
 
 typedef common::CNarrowString CName;
 
@@ -176,6 +178,9 @@ bool CRunLoopTiming::Write(common::CStreamHolder& holder, bool maxSpeed) const {
            holder.WriteInt32Field(m_slicesLeft, CName("PI")) && WriteDouble(holder, m_fractionalCycles, "PFC") &&
            WriteDouble(holder, m_cyclesPerFrame, "CPF") && holder.WriteInt32Field(m_slicesPerFrame, CName("IPF")) &&
            holder.WriteInt32Field(m_frameIndex, CName("FI")) &&
+           holder.WriteBoolField(m_reentryGuard.armed, CName("RGRD")) &&
+           holder.WriteUInt32Field(m_reentryGuard.address, CName("RGAD")) &&
+           holder.WriteBoolField(m_reentryGuard.pass, CName("RGPS")) &&
            holder.WriteMarker(common::CStreamHolder::kChunkEnd, CName(kSectionName));
 }
 
@@ -185,7 +190,8 @@ bool CRunLoopTiming::Read(common::CStreamHolder& holder, common::CNarrowString* 
     uint8_t maxs = 0;
     if (!holder.ReadMarker(CName(kSectionName), common::CStreamHolder::kChunkBegin, nullptr) ||
         !holder.ReadUInt8Field(version, CName("VER")) || version == 0 ||
-        !holder.ReadUInt8Field(revision, CName("VERR")) || revision != kRevision ||
+        !holder.ReadUInt8Field(revision, CName("VERR")) ||
+        (revision != kRevision && revision != kRevisionWithoutGuard) ||
         !holder.ReadUInt8Field(maxs, CName("MAXS")) || maxs > 1)
         return false;
     if (maxs == 1) {
@@ -199,6 +205,12 @@ bool CRunLoopTiming::Read(common::CStreamHolder& holder, common::CNarrowString* 
         !holder.ReadInt32Field(m_slicesLeft, CName("PI")) || !ReadDouble(holder, m_fractionalCycles, "PFC") ||
         !ReadDouble(holder, m_cyclesPerFrame, "CPF") || !holder.ReadInt32Field(m_slicesPerFrame, CName("IPF")) ||
         !holder.ReadInt32Field(m_frameIndex, CName("FI")) || !IsPlausible(runningFrame))
+        return false;
+    m_reentryGuard = CReentryGuard();
+    if (revision != kRevisionWithoutGuard &&
+        (!holder.ReadBoolField(m_reentryGuard.armed, CName("RGRD")) ||
+         !holder.ReadUInt32Field(m_reentryGuard.address, CName("RGAD")) ||
+         !holder.ReadBoolField(m_reentryGuard.pass, CName("RGPS"))))
         return false;
     MeasureHostClock();
     return holder.ReadMarker(CName(kSectionName), common::CStreamHolder::kChunkEnd, nullptr);

@@ -10,9 +10,11 @@
 // carried into the next budget through "PFC", so no cycle is lost or gained.
 //
 // Section "_EMUCORE":
-//   F0 "_EMUCORE", "VER" u8 1, "VERR" u8 1, "MAXS" u8 (1: a maximum-speed
+//   F0 "_EMUCORE", "VER" u8 1, "VERR" u8 2, "MAXS" u8 (1: a maximum-speed
 //   loop wrote it), "PC" "PCR" "PI" i32, "PFC" "CPF" blob 8 (IEEE double,
-//   little-endian), "IPF" "FI" i32, FF "_EMUCORE"
+//   little-endian), "IPF" "FI" i32, "RGRD" bool, "RGAD" u32, "RGPS" bool
+//   (the re-entry guard), FF "_EMUCORE"
+// Revision 1, without the guard, still loads, the guard then unarmed.
 //
 // Pacing: the loop sleeps in 1 ms steps while at least twice the measured
 // cost of one sleep is left before the frame's deadline; a late frame moves
@@ -47,6 +49,16 @@ public:
     double m_cyclesPerFrame = 0.0;   // "CPF": processor frequency / 50
     int32_t m_slicesPerFrame = 1;    // "IPF"
     int32_t m_frameIndex = 0;        // "FI": frames counted in the speed window
+    // The instruction that asked for a break before it ran, which runs once
+    // without breaking when the loop goes on: armed ("RGRD"), its address
+    // ("RGAD") and what the break check then answers ("RGPS"). The loop keeps
+    // its own copy; this one carries it to and from the section.
+    struct CReentryGuard {
+        bool armed = false;
+        uint32_t address = 0;
+        bool pass = false;
+    };
+    CReentryGuard m_reentryGuard;
 
     // --- The host clock (not saved) ----------------------------------------------
     int64_t m_tickFrequency = 1;  // performance-counter ticks per second

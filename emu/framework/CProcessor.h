@@ -227,6 +227,13 @@ protected:
     // stops or goes, so that no processor reads a freed table.
     static const CProcessor* s_wordsOwner;
 
+    // At a slice's start: when another processor of the process (another
+    // machine's) ran since, the words describe its map and are taken back.
+    void BindFastPathWords() {
+        if (__builtin_expect(s_wordsOwner != this, 0))
+            LoadFastPathWords();
+    }
+
     int32_t m_frequency;          // FREQ, Hz
     bool m_timeScaling;           // not saved
     uint64_t m_cycles;            // CYCL

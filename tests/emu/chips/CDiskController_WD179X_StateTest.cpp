@@ -66,7 +66,7 @@ TEST_F(WD179XStateTest, TheSelectedDriveIsSavedByIndexAndChecked) {
 
     Bytes expected;
     test::AppendDeviceData(expected);
-    test::AppendU8Field(expected, "VER", 0);
+    test::AppendU8Field(expected, "VER", 1);
     test::AppendU8Field(expected, "DIDX", 3);
     test::AppendU8Field(expected, "WMOD", 0);
     ASSERT_LT(expected.size(), saved.size());
@@ -81,7 +81,7 @@ TEST_F(WD179XStateTest, TheSelectedDriveIsSavedByIndexAndChecked) {
         {"DIDX", {4}, true},  // drive 3
         {"DIDX", {0}, true},  // none
         {"WMOD", {4}, false}, // no such command state
-        {"VER", {1}, false},  // another version (the controller's, after "_DEV"'s)
+        {"VER", {2}, false},  // another version (the controller's, after "_DEV"'s)
     };
     for (const auto& row : rows) {
         Bytes bytes = saved;

@@ -75,7 +75,7 @@ TEST(I8253State, SoundFieldsFollowSndgOnlyInASoundChannel) {
     ASSERT_TRUE(rig.Start());
     Bytes head;
     test::AppendDeviceData(head);
-    test::AppendU8Field(head, "VER", 0);
+    test::AppendU8Field(head, "VER", 1);
 
     Bytes silent = head;
     test::AppendBoolField(silent, "SNDG", false);
@@ -108,7 +108,7 @@ TEST(I8253State, LoadRefusesAnotherVersionAndTruncatedSections) {
     Bytes head;
     test::AppendDeviceData(head);
     Bytes versioned = good;
-    versioned[head.size() + 1 + 4 + 3 + 1] = 1; // the value byte of "VER"
+    versioned[head.size() + 1 + 4 + 3 + 1] = 2; // the value byte of "VER"
     EXPECT_FALSE(proctest::LoadBytes(*rig.Channel(1), versioned));
     for (size_t cut : {head.size() + 4, good.size() / 2, good.size() - 1})
         EXPECT_FALSE(proctest::LoadBytes(*rig.Channel(1), Bytes(good.begin(), good.begin() + static_cast<long>(cut))))
@@ -125,12 +125,12 @@ TEST(I8253State, FailedLoadLeavesNoStaleSoundBuffer) {
     // The sound channel's "VER", just before its "SNDG" = true: the bus loads
     // (and replaces the stream's output), then the channel fails.
     Bytes marker;
-    test::AppendU8Field(marker, "VER", 0);
+    test::AppendU8Field(marker, "VER", 1);
     const long version = static_cast<long>(marker.size()) - 1;
     test::AppendBoolField(marker, "SNDG", true);
     const auto at = std::search(saved.begin(), saved.end(), marker.begin(), marker.end());
     ASSERT_NE(at, saved.end());
-    at[version] = 1;
+    at[version] = 2;
     EXPECT_FALSE(rig.LoadState(saved));
     const size_t blocks = rig.m_sound.blocks.size();
     rig.RunBlocks(3); // renders only into the new stream's arrays

@@ -9,6 +9,7 @@
 #include "common/CMemoryStream.h"
 #include "common/CNarrowString.h"
 #include "common/CStreamHolder.h"
+#include "common/LittleEndian.h"
 #include "common/OsHelpers.h"
 #include "emu/core/CRunLoopTiming.h"
 #include "emu/framework/CProcessor.h"
@@ -223,6 +224,9 @@ CRunLoopTiming MidFrame() {
     t.m_deferredCycles = 300;
     t.m_fractionalCycles = 0.1 + 0.2;
     t.m_frameIndex = 17;
+    t.m_reentryGuard.armed = true;
+    t.m_reentryGuard.address = 0xDA13;
+    t.m_reentryGuard.pass = true;
     return t;
 }
 
@@ -249,6 +253,9 @@ TEST(RunLoopTimingTest, TheSectionRoundTripsBitExactly) {
     EXPECT_EQ(loaded.m_cyclesPerFrame, 50000.0);
     EXPECT_EQ(loaded.m_slicesPerFrame, 1);
     EXPECT_EQ(loaded.m_frameIndex, 17);
+    EXPECT_TRUE(loaded.m_reentryGuard.armed);
+    EXPECT_EQ(loaded.m_reentryGuard.address, 0xDA13u);
+    EXPECT_TRUE(loaded.m_reentryGuard.pass);
     EXPECT_EQ(loaded.m_tickFrequency, 1000000) << "the host clock is measured again";
     EXPECT_EQ(WriteSection(loaded, false), bytes);
 }
@@ -263,7 +270,7 @@ TEST(RunLoopTimingTest, DamagedSectionsAreRefused) {
         bool keepsSlice; // refused before the slice values are read
     };
     const CCase cases[] = {
-        {"version 0", "VER", 0, true},         {"revision 2", "VERR", 2, true},
+        {"version 0", "VER", 0, true},         {"revision 3", "VERR", 3, true},
         {"MAXS 2", "MAXS", 2, true},           {"no slices per frame", "IPF", 0, false},
         {"frame index 200", "FI", 200, false},
     };
@@ -282,6 +289,43 @@ TEST(RunLoopTimingTest, DamagedSectionsAreRefused) {
             EXPECT_EQ(t.m_sliceCycles, -77);
         }
     }
+}
+
+// Revision 1 ends after "FI": it loads, with no instruction waiting to run
+// past a break.
+TEST(RunLoopTimingTest, ASectionWithoutTheReentryGuardStillLoads) {
+    CInjectedCounter counter(0, 5000);
+    common::CMemoryStream stream;
+    stream.Create(0, -1);
+    {
+        common::CStreamHolder holder(&stream);
+        const CRunLoopTiming saved = MidFrame();
+        uint8_t pfc[8];
+        uint8_t cpf[8];
+        common::StoreLittleDouble(pfc, saved.m_fractionalCycles);
+        common::StoreLittleDouble(cpf, saved.m_cyclesPerFrame);
+        const common::CNarrowString section("_EMUCORE");
+        ASSERT_TRUE(holder.WriteMarker(common::CStreamHolder::kChunkBegin, section) &&
+                    holder.WriteUInt8Field(1, common::CNarrowString("VER")) &&
+                    holder.WriteUInt8Field(1, common::CNarrowString("VERR")) &&
+                    holder.WriteUInt8Field(0, common::CNarrowString("MAXS")) &&
+                    holder.WriteInt32Field(saved.m_sliceCycles, common::CNarrowString("PC")) &&
+                    holder.WriteInt32Field(saved.m_deferredCycles, common::CNarrowString("PCR")) &&
+                    holder.WriteInt32Field(saved.m_slicesLeft, common::CNarrowString("PI")) &&
+                    holder.WriteBlobField(pfc, 8, common::CNarrowString("PFC")) &&
+                    holder.WriteBlobField(cpf, 8, common::CNarrowString("CPF")) &&
+                    holder.WriteInt32Field(saved.m_slicesPerFrame, common::CNarrowString("IPF")) &&
+                    holder.WriteInt32Field(saved.m_frameIndex, common::CNarrowString("FI")) &&
+                    holder.WriteMarker(common::CStreamHolder::kChunkEnd, section));
+    }
+    stream.Seek(0);
+    common::CStreamHolder holder(&stream);
+    CRunLoopTiming t;
+    t.m_reentryGuard.armed = true;
+    ASSERT_TRUE(t.Read(holder, nullptr));
+    EXPECT_EQ(t.m_sliceCycles, 12000);
+    EXPECT_EQ(t.m_frameIndex, 17);
+    EXPECT_FALSE(t.m_reentryGuard.armed);
 }
 
 TEST(RunLoopTimingTest, AMaximumSpeedSectionAsksForThatLoop) {
