@@ -100,6 +100,21 @@ TEST_F(EmulatorKorvetThreadTest, TheStatusTextNamesTheModelAndItsSpeed) {
     EXPECT_FALSE(m_core->IsActive());
 }
 
+// With no disk in any drive the ROM's first look at its boot drive ends the
+// unpaced start, well before the time bound would.
+TEST_F(EmulatorKorvetThreadTest, FastInitialisationEndsWhenTheRomAsksForAnEmptyDrive) {
+    MakeCore();
+    m_core->SetSynchronization(true);
+    m_core->SetFastInit(true);
+    ASSERT_TRUE(m_core->Start(false, false));
+    while (!m_core->IsPacing() && m_frames.Get() < emu::CEmulator::kFastInitFrameLimit)
+        ASSERT_TRUE(m_frames.WaitForMore(1));
+    EXPECT_TRUE(m_core->IsPacing());
+    // The ROM looks at about frame 400; the bound is 750.
+    EXPECT_LT(m_frames.Get(), emu::CEmulator::kFastInitFrameLimit - 100);
+    m_core->Stop();
+}
+
 TEST_F(EmulatorKorvetThreadTest, AnOutputThatCannotOpenLeavesTheMachineRunningSilentAndSaysSo) {
     MakeCore(new CDeadSoundOutput());
     ASSERT_TRUE(m_core->Start(false, false));
