@@ -143,7 +143,7 @@ public:
     static constexpr int32_t kFastInitFrameLimit = 15 * 50;
     // The longest console command line: no word or number of it outgrows its
     // 16-bit token length.
-    static constexpr int kMaxCommandLineLength = 0xFFFF;
+    static constexpr int kMaxCommandLineLength = common::CTextConsole::kMaxCommandLineLength;
 
     // Banner lines after the first one.
     static constexpr common::ARGB kBannerColour = 0xFFBE8080u;
