@@ -335,9 +335,15 @@ bool CTextConsole::OnKey(uint8_t keyCode, bool down, bool, bool hotKeysOnly) {
             break;
         }
         if (length - SelectedLength() >= kMaxCommandLineLength) {
-            // Typing on at a full line would only be refused at Enter.
-            if (!m_lineFullTold)
+            // Typing on at a full line would only be refused at Enter. The
+            // refusal takes the centred banner away, as a command's output does.
+            if (!m_lineFullTold) {
+                if (m_centred) {
+                    Clear();
+                    m_centred = false;
+                }
                 AppendLine(CNarrowString("Error: Command line too long"), true);
+            }
             m_lineFullTold = true;
             changed = false;
             break;

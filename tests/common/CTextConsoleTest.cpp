@@ -259,10 +259,13 @@ TEST(CTextConsoleTest, EnterHandsTheLineToTheCommandCallback) {
     EXPECT_EQ(0, console.GetPendingLineCount());
 }
 
-// A full command line refuses characters as they are typed and says so once;
-// a selection still makes room, and a shorter line takes keys again.
+// A full command line refuses characters as they are typed and says so once
+// (in place of the centred banner); a selection still makes room, and a
+// shorter line takes keys again.
 TEST(CTextConsoleTest, AFullCommandLineRefusesFurtherCharacters) {
     CTextConsole console;
+    Append(console, "banner");
+    console.SetCentred(true);
     const int32_t full = CTextConsole::kMaxCommandLineLength;
     for (int32_t i = 0; i < full; ++i)
         Press(console, 'A');
@@ -271,7 +274,7 @@ TEST(CTextConsoleTest, AFullCommandLineRefusesFurtherCharacters) {
     EXPECT_EQ(full, line.GetLength());
     EXPECT_EQ(std::string::npos, std::string(line.GetNarrow()).find_first_of("BC"));
     console.FlushPendingLines();
-    ASSERT_EQ(1, console.GetLineCount());
+    ASSERT_EQ(1, console.GetLineCount()) << "the banner gives way";
     EXPECT_EQ("Error: Command line too long", LineText(console, 0));
 
     PressShifted(console, kLeft);
