@@ -73,7 +73,8 @@ public:
     void SyncWithCore(bool force);
     void UpdateToolbar();
     // A message box, once per run of the program, when the selected sound
-    // output could not open (outputName null: nothing to tell).
+    // output could not open (outputName null: nothing new to tell). Until the
+    // window is shown the notice waits; later calls show it.
     void TellSoundFailure(const char* outputName);
     // Width in pixels of the toolbar's drive-row area: 460 at 96 dpi, scaled to
     // the screen once the DPI setup has run.
@@ -194,6 +195,8 @@ private:
     CEmulationScreen* m_screen = nullptr; // owned by the widget tree
     int32_t m_selectedConfig = -1;
     bool m_firstPaintPending = false;
+    const char* m_pendingSoundFailure = nullptr; // the output's static name, not yet told
+    bool m_soundFailureTold = false;
     bool m_mouseMode = false;
     bool m_cursorChanged = false;
     CEmulatorManager m_manager;

@@ -59,6 +59,7 @@ bool CMainWindow::OnTimer(gui::CWidgetInterface* frame, uintptr_t, void*) {
         state.lastSync = now;
         state.tickCount = 0;
         main->SyncWithCore(false);
+        main->TellSoundFailure(nullptr);
         main->UpdateToolbar();
     }
     if (now - state.lastBlink >= (frequency >> 2) + (frequency >> 3)) {
@@ -124,13 +125,18 @@ void CMainWindow::SyncWithCore(bool force) {
 }
 
 void CMainWindow::TellSoundFailure(const char* outputName) {
-    // Once per run of the program: the setting stays, so every start would
-    // otherwise ask again.
-    static bool s_told = false;
-    if (outputName == nullptr || s_told)
+    // Once per run of the program (of its one main window): the setting
+    // stays, so every start would otherwise ask again.
+    if (outputName != nullptr && !m_soundFailureTold)
+        m_pendingSoundFailure = outputName;
+    // The machine runs on without sound meanwhile. The notice waits until the
+    // window is shown, so that it never stands before the machine's start.
+    const char* pending = m_pendingSoundFailure;
+    if (pending == nullptr || GetWindowHandle() == nullptr || !IsWindowVisible(GetWindowHandle()))
         return;
-    s_told = true;
-    ShowWarning(FormatSoundFailureNotice(common::CLocale::GetLanguage(), outputName),
+    m_pendingSoundFailure = nullptr;
+    m_soundFailureTold = true;
+    ShowWarning(FormatSoundFailureNotice(common::CLocale::GetLanguage(), pending),
                 common::CLocale::GetText(TextId::kSound));
 }
 
