@@ -130,14 +130,31 @@ void CMainWindow::TellSoundFailure(const char* outputName) {
     if (outputName != nullptr && !m_soundFailureTold)
         m_pendingSoundFailure = outputName;
     // The machine runs on without sound meanwhile. The notice waits until the
-    // window is shown, so that it never stands before the machine's start.
+    // window is shown, and comes from the message loop rather than from this
+    // timer, whose frames and title go on while the box is open.
+    HWND window = GetWindowHandle();
+    if (m_pendingSoundFailure == nullptr || m_soundNoticePosted || window == nullptr || !IsWindowVisible(window))
+        return;
+    m_soundNoticePosted = PostMessageW(window, kTellSoundFailureMessage, 0, 0) != FALSE;
+}
+
+void CMainWindow::ShowPendingSoundFailure() {
+    m_soundNoticePosted = false;
     const char* pending = m_pendingSoundFailure;
-    if (pending == nullptr || GetWindowHandle() == nullptr || !IsWindowVisible(GetWindowHandle()))
+    if (pending == nullptr)
         return;
     m_pendingSoundFailure = nullptr;
     m_soundFailureTold = true;
     ShowWarning(FormatSoundFailureNotice(common::CLocale::GetLanguage(), pending),
                 common::CLocale::GetText(TextId::kSound));
+}
+
+LRESULT CMainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kTellSoundFailureMessage) {
+        ShowPendingSoundFailure();
+        return 0;
+    }
+    return gui::Windows::CFrameWindow::HandleMessage(message, wParam, lParam);
 }
 
 int32_t CMainWindow::GetDriveIconIndex(const CMediaSlot* slot, int32_t lampPhase, bool running) {

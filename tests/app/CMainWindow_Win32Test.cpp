@@ -446,11 +446,23 @@ TEST(CMainWindowTest, TheSoundNoticeWaitsForTheShownWindow) {
     apptest::AnswerNextBoxesWith(IDOK);
     const UINT_PTR timer = SetTimer(nullptr, 0, 100, &apptest::AnswerBoxes);
     ASSERT_NE(timer, 0u);
+    // The message loop shows the notice that the timer's calls post.
+    auto pump = [] {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    };
     window->TellSoundFailure("DirectSound");
+    pump();
     EXPECT_TRUE(Boxes().seen.empty());
     ShowWindow(window->GetWindowHandle(), SW_SHOWNORMAL);
     window->TellSoundFailure(nullptr); // as the user-interface timer does
+    window->TellSoundFailure(nullptr);
+    pump();
     window->TellSoundFailure("DirectSound");
+    pump();
     KillTimer(nullptr, timer);
     ASSERT_EQ(Boxes().seen.size(), 1u);
     EXPECT_EQ(Boxes().LastCaption(), L"Sound");
