@@ -89,13 +89,19 @@ TEST_F(EmulatorKorvetThreadTest, AnImageThatFitsNoDiskFormatIsRefusedAtMount) {
     }
 }
 
-TEST_F(EmulatorKorvetThreadTest, TheStatusTextNamesTheModelAndItsSpeed) {
+TEST_F(EmulatorKorvetThreadTest, TheStatusTextNamesTheModelAndItsSpeedWhileItRuns) {
     MakeCore();
     ASSERT_TRUE(m_core->Start(false, false));
     ASSERT_TRUE(m_frames.WaitForMore(2));
     common::CNarrowString text;
     m_core->FormatStatusText(text);
     EXPECT_NE(std::string(text.GetNarrow()).find(", Speed="), std::string::npos) << text.GetNarrow();
+    // Stopped in the debugger it shows the registers but no speed.
+    m_core->Break(false);
+    m_core->FormatStatusText(text);
+    EXPECT_NE(std::string(text.GetNarrow()).find("SYSREG="), std::string::npos) << text.GetNarrow();
+    EXPECT_EQ(std::string(text.GetNarrow()).find(", Speed="), std::string::npos) << text.GetNarrow();
+    m_core->Resume();
     m_core->Stop();
     EXPECT_FALSE(m_core->IsActive());
 }
