@@ -505,7 +505,8 @@ private:
     CProcessor* m_processor; // the machine's processor 0 while the loop runs
     int32_t m_consumeIndex;  // the input buffer the loop consumes next
     bool m_keySeen;          // a key event was delivered during this run
-    int32_t m_fastInitFrames; // frames run unpaced by fast initialisation in this run
+    // Frames run unpaced by fast initialisation in this run.
+    int32_t m_fastInitFrames;
     // The settings the core keeps when it has no manager.
     uint32_t m_ownSyncFrequency;
     uint8_t m_ownIgnoreDuplicates;

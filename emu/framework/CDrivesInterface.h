@@ -136,7 +136,8 @@ protected:
     CKindRecord m_kinds[kKindCount];
     common::CPath m_lastPath; // with its trailing separator
     SlotList m_removed;       // owned: slots taken out of the lists, kept until the end
-    bool m_unreadyDriveAsked = false; // emulation thread only, like the activity flags
+    // Emulation thread only, like the slots' activity flags.
+    bool m_unreadyDriveAsked = false;
 };
 
 } // namespace emu
