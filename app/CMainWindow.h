@@ -73,8 +73,11 @@ public:
     void SyncWithCore(bool force);
     void UpdateToolbar();
     // A message box, once per run of the program, when the selected sound
-    // output could not open (outputName null: nothing to tell).
+    // output could not open (outputName null: nothing new to tell). The
+    // notice waits until the window is shown; then it is posted, and the
+    // message loop shows it.
     void TellSoundFailure(const char* outputName);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     // Width in pixels of the toolbar's drive-row area: 460 at 96 dpi, scaled to
     // the screen once the DPI setup has run.
     static int32_t GetDriveAreaWidth();
@@ -198,6 +201,13 @@ private:
     CEmulationScreen* m_screen = nullptr; // owned by the widget tree
     int32_t m_selectedConfig = -1;
     bool m_firstPaintPending = false;
+    // The window's own message that shows the sound notice.
+    static constexpr UINT kTellSoundFailureMessage = WM_APP + 1;
+    void ShowPendingSoundFailure();
+
+    const char* m_pendingSoundFailure = nullptr; // the output's static name, not yet told
+    bool m_soundNoticePosted = false;
+    bool m_soundFailureTold = false;
     bool m_mouseMode = false;
     bool m_cursorChanged = false;
     CEmulatorManager m_manager;

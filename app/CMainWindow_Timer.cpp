@@ -59,6 +59,7 @@ bool CMainWindow::OnTimer(gui::CWidgetInterface* frame, uintptr_t, void*) {
         state.lastSync = now;
         state.tickCount = 0;
         main->SyncWithCore(false);
+        main->TellSoundFailure(nullptr);
         main->UpdateToolbar();
     }
     if (now - state.lastBlink >= (frequency >> 2) + (frequency >> 3)) {
@@ -124,14 +125,36 @@ void CMainWindow::SyncWithCore(bool force) {
 }
 
 void CMainWindow::TellSoundFailure(const char* outputName) {
-    // Once per run of the program: the setting stays, so every start would
-    // otherwise ask again.
-    static bool s_told = false;
-    if (outputName == nullptr || s_told)
+    // Once per run of the program (of its one main window): the setting
+    // stays, so every start would otherwise ask again.
+    if (outputName != nullptr && !m_soundFailureTold)
+        m_pendingSoundFailure = outputName;
+    // The machine runs on without sound meanwhile. The notice waits until the
+    // window is shown, and comes from the message loop rather than from this
+    // timer, whose frames and title go on while the box is open.
+    HWND window = GetWindowHandle();
+    if (m_pendingSoundFailure == nullptr || m_soundNoticePosted || window == nullptr || !IsWindowVisible(window))
         return;
-    s_told = true;
-    ShowWarning(FormatSoundFailureNotice(common::CLocale::GetLanguage(), outputName),
+    m_soundNoticePosted = PostMessageW(window, kTellSoundFailureMessage, 0, 0) != FALSE;
+}
+
+void CMainWindow::ShowPendingSoundFailure() {
+    m_soundNoticePosted = false;
+    const char* pending = m_pendingSoundFailure;
+    if (pending == nullptr)
+        return;
+    m_pendingSoundFailure = nullptr;
+    m_soundFailureTold = true;
+    ShowWarning(FormatSoundFailureNotice(common::CLocale::GetLanguage(), pending),
                 common::CLocale::GetText(TextId::kSound));
+}
+
+LRESULT CMainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kTellSoundFailureMessage) {
+        ShowPendingSoundFailure();
+        return 0;
+    }
+    return gui::Windows::CFrameWindow::HandleMessage(message, wParam, lParam);
 }
 
 int32_t CMainWindow::GetDriveIconIndex(const CMediaSlot* slot, int32_t lampPhase, bool running) {

@@ -1,5 +1,6 @@
 #include "common/CNarrowString.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -168,6 +169,14 @@ void CNarrowString::AppendWideString(const CWideString& other) {
 
 int CNarrowString::CompareWideString(const CWideString& other) const {
     return CompareWide(other.GetText().c_str());
+}
+
+void CNarrowString::InsertChar(char c, int pos) {
+    if (c == '\0')
+        return;
+    const size_t at = pos <= 0 ? 0 : std::min(static_cast<size_t>(pos), m_text.size());
+    m_text.insert(at, 1, c);
+    DropCache();
 }
 
 void CNarrowString::Erase(int pos, int count) {

@@ -45,6 +45,8 @@ public:
     void AppendWideString(const CWideString& other) override;
     int CompareWideString(const CWideString& other) const override;
     void Erase(int pos, int count) override;
+    // In place (a position outside the text clamps to its ends); a NUL inserts nothing.
+    void InsertChar(char c, int pos) override;
     void Trim() override;
     void MakeUpper() override;
 

@@ -203,6 +203,14 @@ void CTextConsole::ReleaseAllKeys(bool doIt) {
     std::fill(std::begin(m_keys), std::end(m_keys), false);
 }
 
+int32_t CTextConsole::SelectedLength() const {
+    const int32_t length = m_commandLine.GetLength();
+    const int32_t anchor = m_cursor + m_selection;
+    const int32_t start = std::max(0, std::min(std::min(m_cursor, anchor), length));
+    const int32_t end = std::max(0, std::min(std::max(m_cursor, anchor), length));
+    return end - start;
+}
+
 bool CTextConsole::EraseSelection() {
     if (m_selection == 0)
         return false;
@@ -244,6 +252,8 @@ bool CTextConsole::OnKey(uint8_t keyCode, bool down, bool, bool hotKeysOnly) {
     const bool shift = m_keys[kKeyCodeLeftShift] || m_keys[kKeyCodeRightShift];
     const bool ctrl = m_keys[kKeyCodeLeftCtrl] || m_keys[kKeyCodeRightCtrl];
     const int32_t length = m_commandLine.GetLength();
+    if (length < kMaxCommandLineLength)
+        m_lineFullTold = false;
     bool changed = true;
     switch (keyCode) {
     case kKeyBackspace:
@@ -321,6 +331,20 @@ bool CTextConsole::OnKey(uint8_t keyCode, bool down, bool, bool hotKeysOnly) {
     default: {
         char c;
         if (!m_commandLineShown || !m_editable || !KeyCodeToChar(keyCode, c)) {
+            changed = false;
+            break;
+        }
+        if (length - SelectedLength() >= kMaxCommandLineLength) {
+            // Typing on at a full line would only be refused at Enter. The
+            // refusal takes the centred banner away, as a command's output does.
+            if (!m_lineFullTold) {
+                if (m_centred) {
+                    Clear();
+                    m_centred = false;
+                }
+                AppendLine(CNarrowString("Error: Command line too long"), true);
+            }
+            m_lineFullTold = true;
             changed = false;
             break;
         }

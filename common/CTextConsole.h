@@ -43,6 +43,8 @@ public:
     static constexpr ARGB kGrey = 0xFF969696u;
     static constexpr ARGB kAccent = 0xFFAAAAAAu;
     static constexpr int32_t kMaxLines = 10000;
+    // The longest command line: a key that would make it longer is refused.
+    static constexpr int32_t kMaxCommandLineLength = 0xFFFF;
     // The pairs handed to DrawOverlay, in this order.
     enum { kPairNormal, kPairDim, kPairInverse, kPairDimInverse, kPairCount };
 
@@ -134,6 +136,8 @@ protected:
     void SignalChange();
     // Under the pending lock: adds text as a new line or continues the open one.
     void AddPendingLine(const CString& text, ARGB colour);
+    // Characters the selection covers, clamped to the text.
+    int32_t SelectedLength() const;
     // Command-line editing helpers; each answers whether anything changed.
     bool EraseSelection();
     bool DropSelection(bool shift);
@@ -172,6 +176,7 @@ protected:
     int32_t m_selection = 0;
     bool m_commandLineShown = true;
     bool m_editable = true;
+    bool m_lineFullTold = false; // the full line's refusal is printed once
 
     // The current drawing pair, and per byte value the eight pixel colours of a
     // glyph row as references to it (bit 7 first; a set bit is the foreground),

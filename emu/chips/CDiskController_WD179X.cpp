@@ -5,6 +5,7 @@
 
 #include "emu/framework/CDeviceParameterList.h"
 #include "emu/framework/CDiskDrive.h"
+#include "emu/framework/CDrivesInterface.h"
 #include "emu/framework/CInterrupts.h"
 #include "emu/framework/CMediaSlot.h"
 
@@ -459,8 +460,12 @@ void CDiskController_WD179X::SelectDrive(int32_t index, int32_t head) {
     CDiskDrive* drive = GetDrive(index);
     if (drive != nullptr) {
         SetSlotAccess(drive);
-        if (!drive->IsReady())
+        if (!drive->IsReady()) {
+            CMediaSlot* slot = drive->GetMediaSlot();
+            if (slot != nullptr && slot->GetOwner() != nullptr)
+                slot->GetOwner()->NoteUnreadyDriveAsked();
             drive = nullptr;
+        }
     }
     m_reg.HIDX = head;
     const uint64_t headIndex = static_cast<uint64_t>(head);

@@ -39,7 +39,7 @@ CEmulator::CEmulator(CEmulatorManagerInterface* manager, CComputer* machine, CRe
       m_traceLevel(0), m_savedSliceBudget(0), m_sliceBudgetPointer(nullptr), m_sliceBudgetSaved(false), m_runToMode(0),
       m_runToAddress(0), m_cancelStepRequest(false), m_showInstructionLine(false), m_reentryGuard(false),
       m_reentryGuardPass(false), m_reentryGuardAddress(0), m_consoleShown(true), m_waitCallback(nullptr),
-      m_outputWindow(nullptr), m_processor(nullptr), m_consumeIndex(1), m_keySeen(false), m_ownSyncFrequency(0),
+      m_outputWindow(nullptr), m_processor(nullptr), m_consumeIndex(1), m_keySeen(false), m_fastInitFrames(0), m_ownSyncFrequency(0),
       m_ownIgnoreDuplicates(0) {
     // The screen renderer is never missing: headless when none was given.
     if (m_renderer == nullptr)

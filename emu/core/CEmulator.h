@@ -138,9 +138,13 @@ public:
     static constexpr int32_t kBreakSliceMarker = 0x7FFFFFF;
     // The frame-end wait for the user interface after it reported falling behind.
     static constexpr uint32_t kUiCatchUpWaitMs = 10;
+    // Fast initialisation ends after this many frames at the latest (15 s of
+    // emulated time; a boot takes about 10 s): a machine that never reads a
+    // disk nor gets a key must not run unpaced for ever.
+    static constexpr int32_t kFastInitFrameLimit = 15 * 50;
     // The longest console command line: no word or number of it outgrows its
     // 16-bit token length.
-    static constexpr int kMaxCommandLineLength = 0xFFFF;
+    static constexpr int kMaxCommandLineLength = common::CTextConsole::kMaxCommandLineLength;
 
     // Banner lines after the first one.
     static constexpr common::ARGB kBannerColour = 0xFFBE8080u;
@@ -505,6 +509,8 @@ private:
     CProcessor* m_processor; // the machine's processor 0 while the loop runs
     int32_t m_consumeIndex;  // the input buffer the loop consumes next
     bool m_keySeen;          // a key event was delivered during this run
+    // Frames run unpaced by fast initialisation in this run.
+    int32_t m_fastInitFrames;
     // The settings the core keeps when it has no manager.
     uint32_t m_ownSyncFrequency;
     uint8_t m_ownIgnoreDuplicates;

@@ -23,6 +23,7 @@ void CEmulator::RunSynchronized() {
     try {
         CRunLoopTiming& t = m_timing;
         m_keySeen = false;
+        m_fastInitFrames = 0;
         t.m_pacingCopy = m_pacing;
         m_processor = m_machine->GetProcessor(0);
         // The bus puts its sample event on the processor's list: one slice per frame.
@@ -306,10 +307,13 @@ void CEmulator::EndFrame() {
     m_machine->NotifyInterruptRequest();
     m_machine->PublishStatus();
     ++t.m_frameIndex;
-    // Fast initialisation runs unpaced until the first disk activity or key.
+    // Fast initialisation runs unpaced until the first disk activity, a drive
+    // asked for that cannot be read, or a key; and for a bounded time only.
     if (!m_pacing && m_synchronization) {
         CDrives* drives = m_machine->GetDrivesService();
-        if ((m_fastInit && drives != nullptr && drives->IsAnyActive()) || m_keySeen)
+        const bool reachedDisks =
+            m_fastInit && drives != nullptr && (drives->IsAnyActive() || drives->WasUnreadyDriveAsked());
+        if (reachedDisks || m_keySeen || ++m_fastInitFrames >= kFastInitFrameLimit)
             m_pacing = true;
     }
     if (GetEmulatorCount() > 1)

@@ -187,6 +187,8 @@ void CEmulator::Break(bool deepPause) {
     // The request before the doorbell, as in PauseAndWait.
     m_inBreak = true;
     m_attention = true;
+    // The menus, the toolbar and the title follow the run state.
+    m_statusChanged = true;
     m_thread.Resume();
     while (m_inRunLoop && !m_parked)
         common::SleepMs(1);
@@ -220,6 +222,8 @@ void CEmulator::Resume() {
         m_machine->SetSoundPaused(false);
     m_inBreak = false;
     m_attention = true;
+    // A step or run-to resumes here too: the window shows the machine running.
+    m_statusChanged = true;
     if (m_inRunLoop) {
         PostInputWord(kInputReleaseAll);
         if (m_consoleShown)

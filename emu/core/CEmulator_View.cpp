@@ -87,7 +87,8 @@ void CEmulator::FormatStatusText(common::CString& out) {
     const int32_t speed = m_active ? m_speedPercent.load() : -1;
     common::CWideString text;
     m_machine->GetFrequencyText(text, speed);
-    if (speed >= 0) {
+    // A machine stopped in the debugger shows no speed: only a running one has one.
+    if (speed >= 0 && !m_inBreak) {
         text.AppendNarrow(", ");
         text.AppendWideString(common::CLocale::GetText(kTextSpeed, "Speed"));
         text.AppendFormat("=%ld", static_cast<long>(speed));

@@ -177,6 +177,7 @@ bool CDrivesInterface::IsAnyActive() const {
 }
 
 void CDrivesInterface::ClearActivity() {
+    m_unreadyDriveAsked = false;
     for (CMediaSlot* slot : m_allSlots) {
         slot->SetRead(false);
         slot->SetWritten(false);

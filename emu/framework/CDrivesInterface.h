@@ -98,8 +98,12 @@ public:
                                     const char* cdromName = nullptr);
     // Whether any slot shows read or write activity.
     bool IsAnyActive() const;
-    // Clears the read and written flags of every slot.
+    // Clears the read and written flags of every slot, and the empty-drive note.
     void ClearActivity();
+    // A controller was asked for a drive that cannot be read (no disk, or one
+    // of no known format): the machine's start-up has reached its disks all the same.
+    void NoteUnreadyDriveAsked() { m_unreadyDriveAsked = true; }
+    bool WasUnreadyDriveAsked() const { return m_unreadyDriveAsked; }
 
     // A new registry (the caller deletes it) bound to the drive-list fields:
     // every entry with all, else only the entries below each kind's maximum.
@@ -139,6 +143,8 @@ protected:
     CKindRecord m_kinds[kKindCount];
     common::CPath m_lastPath; // with its trailing separator
     SlotList m_removed;       // owned: slots taken out of the lists, kept until the end
+    // Emulation thread only, like the slots' activity flags.
+    bool m_unreadyDriveAsked = false;
 };
 
 } // namespace emu

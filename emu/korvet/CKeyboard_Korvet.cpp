@@ -12,7 +12,10 @@ namespace emu {
 
 namespace {
 
-constexpr uint8_t kVersion = 0;
+// Version 1 adds the key changes waiting for a scan (PNDN to RDSN); a
+// version 0 record loads with none waiting.
+constexpr uint8_t kVersion = 1;
+constexpr uint8_t kVersionWithoutPending = 0;
 
 constexpr int32_t Cell(int32_t row, int32_t column) {
     return row * CKeyboard_Korvet::kColumns + column;
@@ -169,8 +172,17 @@ bool CKeyboard_Korvet::SaveData(common::CStreamHolder& holder) {
 bool CKeyboard_Korvet::LoadData(common::CStreamHolder& holder, common::CNarrowString* errorText) {
     uint8_t version = 0xFF;
     if (!CKeyboard::LoadData(holder, errorText) || !holder.ReadUInt8Field(version, common::CNarrowString("VER")) ||
-        version != kVersion)
+        (version != kVersion && version != kVersionWithoutPending))
         return false;
+    if (version == kVersionWithoutPending) {
+        RebuildMatrix();
+        m_pendingHead = 0;
+        m_pendingCount = 0;
+        m_lastReadCycle = 0;
+        m_scanStartCycle = 0;
+        m_readSeen = false;
+        return true;
+    }
     return LoadPending(holder);
 }
 

@@ -12,6 +12,7 @@
 #include "emu/chips/CParallelPort_I8255.h"
 #include "emu/chips/CProcessor_I8080.h"
 #include "emu/chips/CTimer_I8253.h"
+#include "emu/framework/CBus.h"
 #include "emu/framework/CDrives.h"
 #include "emu/framework/CMediaSlot.h"
 #include "emu/framework/COptionTree.h"
@@ -124,7 +125,9 @@ void CMachine_Korvet::PublishStatus() {
         return;
     }
     uint32_t status = kStatusTaken | (m_mapNumber & 0xFFu) | ((m_video->GetVireg() & 0xFFu) << 8);
-    if (m_timer->GetChannel(0)->IsSoundEnabled())
+    // Without an output that opened nothing is heard, whatever the timer does.
+    const CBus* bus = GetBusService();
+    if (m_timer->GetChannel(0)->IsSoundEnabled() && (bus == nullptr || bus->GetFailedSoundOutput() == nullptr))
         status |= kStatusSoundOn;
     m_publishedStatus.store(status, std::memory_order_release);
 }

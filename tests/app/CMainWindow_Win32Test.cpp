@@ -433,6 +433,41 @@ TEST(CMainWindowTest, ModalBoxesHoldTheMachineAndRefuseChangesOnNo) {
     EXPECT_TRUE(computer->IsActive() && !computer->IsInBreak());
 }
 
+// A sound output that failed at the start is told once the window is shown,
+// never before: the machine starts and shows first. It is told once.
+TEST(CMainWindowTest, TheSoundNoticeWaitsForTheShownWindow) {
+    apptest::DropPendingQuit(); // an earlier window's quit would end the box at once
+    CProgramFolder folder("app-sound-notice");
+    ASSERT_TRUE(folder.AddRoms());
+    CStartedProgram program;
+    ASSERT_TRUE(program.Start("korvet20", &apptest::WithoutAutoStart));
+    emu::CMainWindow* window = program.Window();
+    ASSERT_FALSE(IsWindowVisible(window->GetWindowHandle()));
+    apptest::AnswerNextBoxesWith(IDOK);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, &apptest::AnswerBoxes);
+    ASSERT_NE(timer, 0u);
+    // The message loop shows the notice that the timer's calls post.
+    auto pump = [] {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    };
+    window->TellSoundFailure("DirectSound");
+    pump();
+    EXPECT_TRUE(Boxes().seen.empty());
+    ShowWindow(window->GetWindowHandle(), SW_SHOWNORMAL);
+    window->TellSoundFailure(nullptr); // as the user-interface timer does
+    window->TellSoundFailure(nullptr);
+    pump();
+    window->TellSoundFailure("DirectSound");
+    pump();
+    KillTimer(nullptr, timer);
+    ASSERT_EQ(Boxes().seen.size(), 1u);
+    EXPECT_EQ(Boxes().LastCaption(), L"Sound");
+}
+
 // A state save or load that fails shows the core's reason in a box of its own
 // (the console that logs it is hidden behind the screen); a save that works stays quiet.
 TEST(CMainWindowTest, FailedStateCommandsShowTheirReason) {

@@ -259,6 +259,36 @@ TEST(CTextConsoleTest, EnterHandsTheLineToTheCommandCallback) {
     EXPECT_EQ(0, console.GetPendingLineCount());
 }
 
+// A full command line refuses characters as they are typed and says so once
+// (in place of the centred banner); a selection still makes room, and a
+// shorter line takes keys again.
+TEST(CTextConsoleTest, AFullCommandLineRefusesFurtherCharacters) {
+    CTextConsole console;
+    Append(console, "banner");
+    console.SetCentred(true);
+    const int32_t full = CTextConsole::kMaxCommandLineLength;
+    for (int32_t i = 0; i < full; ++i)
+        Press(console, 'A');
+    Type(console, "BC");
+    const CNarrowString& line = console.GetCommandLine();
+    EXPECT_EQ(full, line.GetLength());
+    EXPECT_EQ(std::string::npos, std::string(line.GetNarrow()).find_first_of("BC"));
+    console.FlushPendingLines();
+    ASSERT_EQ(1, console.GetLineCount()) << "the banner gives way";
+    EXPECT_EQ("Error: Command line too long", LineText(console, 0));
+
+    PressShifted(console, kLeft);
+    Type(console, "D");
+    EXPECT_EQ(full, line.GetLength());
+    EXPECT_EQ('D', line.GetCharAt(full - 1));
+    Press(console, kBackspace);
+    Type(console, "EF");
+    EXPECT_EQ(full, line.GetLength());
+    EXPECT_EQ('E', line.GetCharAt(full - 1));
+    console.FlushPendingLines();
+    EXPECT_EQ(2, console.GetLineCount()) << "told again after the line was shorter";
+}
+
 TEST(CTextConsoleTest, ShiftHomeSelectsAndDeleteErasesTheSelection) {
     CTextConsole console;
     Type(console, "ABC");

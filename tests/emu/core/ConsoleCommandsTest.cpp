@@ -296,14 +296,19 @@ TEST(ConsoleCommandsTest, StepOverOverOnAJumpToItselfRunsUntilBreak) {
     ASSERT_TRUE(core.GoIntoBreak());
     core.m_machine->Poke(0x0100, {0xC3, 0x00, 0x01}); // JMP 0100
     core.m_machine->m_cpu->SetPC(0x0100);
+    core.m_core.SetStatusChanged(false);
     core.Run("soo");
-    // The run-to address 0103 never comes: the machine keeps running.
+    // The run-to address 0103 never comes: the machine keeps running, and the
+    // window is told so.
     const uint64_t cycles = core.m_machine->m_cpu->GetCycleCount();
     ASSERT_TRUE(consoletest::WaitFor([&] { return core.m_machine->m_cpu->GetCycleCount() > cycles + 1000; }));
     EXPECT_FALSE(core.m_core.IsInBreak());
+    EXPECT_TRUE(core.m_core.IsStatusChanged());
 
+    core.m_core.SetStatusChanged(false);
     const Lines output = core.Run("break");
     EXPECT_TRUE(core.m_core.IsInBreak());
+    EXPECT_TRUE(core.m_core.IsStatusChanged());
     EXPECT_EQ(0u, Last(output).find("[0100] C30001 ")) << Last(output);
 }
 

@@ -148,15 +148,36 @@ TEST_F(EmulatorKorvetThreadTest, AStateWhoseImageFitsNoDiskFormatFailsWithThatRe
     EXPECT_FALSE(m_core->GetDrive(0)->IsOpen());
 }
 
-TEST_F(EmulatorKorvetThreadTest, TheStatusTextNamesTheModelAndItsSpeed) {
+TEST_F(EmulatorKorvetThreadTest, TheStatusTextNamesTheModelAndItsSpeedWhileItRuns) {
     MakeCore();
     ASSERT_TRUE(m_core->Start(false, false));
     ASSERT_TRUE(m_frames.WaitForMore(2));
     common::CNarrowString text;
     m_core->FormatStatusText(text);
     EXPECT_NE(std::string(text.GetNarrow()).find(", Speed="), std::string::npos) << text.GetNarrow();
+    // Stopped in the debugger it shows the registers but no speed.
+    m_core->Break(false);
+    m_core->FormatStatusText(text);
+    EXPECT_NE(std::string(text.GetNarrow()).find("SYSREG="), std::string::npos) << text.GetNarrow();
+    EXPECT_EQ(std::string(text.GetNarrow()).find(", Speed="), std::string::npos) << text.GetNarrow();
+    m_core->Resume();
     m_core->Stop();
     EXPECT_FALSE(m_core->IsActive());
+}
+
+// With no disk in any drive the ROM's first look at its boot drive ends the
+// unpaced start, well before the time bound would.
+TEST_F(EmulatorKorvetThreadTest, FastInitialisationEndsWhenTheRomAsksForAnEmptyDrive) {
+    MakeCore();
+    m_core->SetSynchronization(true);
+    m_core->SetFastInit(true);
+    ASSERT_TRUE(m_core->Start(false, false));
+    while (!m_core->IsPacing() && m_frames.Get() < emu::CEmulator::kFastInitFrameLimit)
+        ASSERT_TRUE(m_frames.WaitForMore(1));
+    EXPECT_TRUE(m_core->IsPacing());
+    // The ROM looks at about frame 400; the bound is 750.
+    EXPECT_LT(m_frames.Get(), emu::CEmulator::kFastInitFrameLimit - 100);
+    m_core->Stop();
 }
 
 TEST_F(EmulatorKorvetThreadTest, AnOutputThatCannotOpenLeavesTheMachineRunningSilentAndSaysSo) {

@@ -1,6 +1,6 @@
 // The run loop paced by an injected performance counter: its frames keep real
 // time and the speed it measures; fast initialisation runs unpaced until the
-// first key.
+// first key, or its time bound.
 #include <atomic>
 
 #include "CoreTestSupport.h"
@@ -64,6 +64,14 @@ TEST_F(EmulatorTimingThreadTest, FastInitialisationRunsUnpacedUntilTheFirstKey) 
     EXPECT_FALSE(m_core->IsPacing()) << "no disk activity, no key yet";
     m_core->PostKeyEvent('A', true);
     ASSERT_TRUE(m_computer->m_frames.WaitForMore(3));
+    EXPECT_TRUE(m_core->IsPacing());
+}
+
+// Without disk activity or a key the start still ends, after its time bound.
+TEST_F(EmulatorTimingThreadTest, FastInitialisationEndsAfterItsTimeBound) {
+    m_core->SetFastInit(true);
+    ASSERT_TRUE(m_core->Start(false, false));
+    ASSERT_TRUE(m_computer->m_frames.WaitFor(emu::CEmulator::kFastInitFrameLimit + 2));
     EXPECT_TRUE(m_core->IsPacing());
 }
 

@@ -359,7 +359,7 @@ TEST_F(KorvetKeyboardTest, LoadRefusesOtherVersionOrMissingField) {
     Key(0x41, true);
 
     Bytes otherVersion = good;
-    otherVersion[name + 4] = 1;
+    otherVersion[name + 4] = 2; // versions 0 and 1 load
     EXPECT_FALSE(LoadKeyboardData(otherVersion));
     EXPECT_TRUE(m_keyboard->IsCellPressed(0, 1)); // left as it was
 

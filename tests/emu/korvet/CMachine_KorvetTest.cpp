@@ -98,6 +98,26 @@ TEST(KorvetModels, FrequencyTexts) {
     EXPECT_NE(Text(text).find(", RAM=64 Kb"), std::string::npos) << Text(text);
 }
 
+// A sound output that cannot open leaves the machine silent: the status says
+// so even while the program switches the speaker on.
+TEST(KorvetModels, StatusShowsSoundOffWithoutAnOpenOutput) {
+    class CDeadSoundOutput : public emu::CSoundOutput {
+    public:
+        bool Open(uint32_t, uint32_t, uint32_t) override { return false; }
+        emu::CSoundOutput* CreateInstance() override { return new CDeadSoundOutput(); }
+    };
+    CDeadSoundOutput dead;
+    CKorvetRig rig(CMachine_Korvet::kModelKorvet20);
+    rig.InstallModelRom();
+    rig.Machine().SetSoundOutput(&dead);
+    ASSERT_TRUE(rig.BuildAndPowerOn());
+    rig.Write(0xFB32, 0x08); // PPI_2 port C bit 3: the speaker
+    rig.Machine().PublishStatus();
+    common::CNarrowString text;
+    rig.Machine().GetFrequencyText(text, 0);
+    EXPECT_NE(Text(text).find(", SOUND=Off"), std::string::npos) << Text(text);
+}
+
 TEST(KorvetBuild, DeviceTreeAndWiring) {
     CKorvetRig rig(CMachine_Korvet::kModelKorvet11);
     ASSERT_TRUE(rig.Build());
