@@ -18,25 +18,13 @@
 
 namespace {
 
+using machinetest::FirstDifference;
 using coretest::Bytes;
 using emu::CMachine_Korvet;
 
 constexpr uint64_t kSecond = 2500000;
 constexpr uint64_t kRunOn = 10 * kSecond;
 constexpr int kStatusRegister = 3;
-
-std::string FirstDifference(const Bytes& a, const Bytes& b) {
-    size_t at = 0;
-    while (at < a.size() && at < b.size() && a[at] == b[at])
-        ++at;
-    if (at == a.size() && at == b.size())
-        return "none";
-    std::string context;
-    for (size_t i = at > 48 ? at - 48 : 0; i < at + 16 && i < a.size(); ++i)
-        context.push_back(a[i] >= 0x20 && a[i] < 0x7F ? static_cast<char>(a[i]) : '.');
-    return "offset " + std::to_string(at) + " of " + std::to_string(a.size()) + "/" + std::to_string(b.size()) + ": " +
-           context;
-}
 
 // The front end's wait callback, once per frame end on the emulation thread:
 // at the first frame end at or past the target cycle it asks for a break, as

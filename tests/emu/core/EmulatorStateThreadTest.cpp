@@ -26,6 +26,7 @@
 
 namespace {
 
+using machinetest::FirstDifference;
 using coretest::CCoreFixture;
 using coretest::CProbe;
 using coretest::HasLine;
@@ -33,20 +34,6 @@ using coretest::HasLine;
 using coretest::Bytes;
 using coretest::ReadFile;
 using coretest::WriteFile;
-
-// Where two states part, with the record names before it, for a readable failure.
-std::string FirstDifference(const Bytes& a, const Bytes& b) {
-    size_t at = 0;
-    while (at < a.size() && at < b.size() && a[at] == b[at])
-        ++at;
-    if (at == a.size() && at == b.size())
-        return "none";
-    std::string context;
-    for (size_t i = at > 48 ? at - 48 : 0; i < at + 16 && i < a.size(); ++i)
-        context.push_back(a[i] >= 0x20 && a[i] < 0x7F ? static_cast<char>(a[i]) : '.');
-    return "offset " + std::to_string(at) + " of " + std::to_string(a.size()) + "/" + std::to_string(b.size()) + ": " +
-           context;
-}
 
 bool Exists(const std::string& path) {
     std::error_code error;

@@ -22,6 +22,22 @@
 
 namespace machinetest {
 
+// Where two saved states part, with the record names before it, for a
+// readable failure.
+inline std::string FirstDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+    size_t at = 0;
+    while (at < a.size() && at < b.size() && a[at] == b[at])
+        ++at;
+    if (at == a.size() && at == b.size())
+        return "none";
+    std::string context;
+    for (size_t i = at > 48 ? at - 48 : 0; i < at + 16 && i < a.size(); ++i)
+        context.push_back(a[i] >= 0x20 && a[i] < 0x7F ? static_cast<char>(a[i]) : '.');
+    return "offset " + std::to_string(at) + " of " + std::to_string(a.size()) + "/" + std::to_string(b.size()) + ": " +
+           context;
+}
+
+
 typedef std::vector<std::string> Log;
 
 inline std::string Hex(uint32_t value) {

@@ -9,26 +9,13 @@
 
 namespace {
 
+using machinetest::FirstDifference;
 using emu::CMachine_Korvet;
 using korvettest::Bytes;
 using korvettest::CKorvetRig;
 
 constexpr uint64_t kSecond = 2500000;
 constexpr uint64_t kRunOn = 10 * kSecond;
-
-// Where two states part, with the record names before it, for a readable failure.
-std::string FirstDifference(const Bytes& a, const Bytes& b) {
-    size_t at = 0;
-    while (at < a.size() && at < b.size() && a[at] == b[at])
-        ++at;
-    if (at == a.size() && at == b.size())
-        return "none";
-    std::string context;
-    for (size_t i = at > 48 ? at - 48 : 0; i < at + 16 && i < a.size(); ++i)
-        context.push_back(a[i] >= 0x20 && a[i] < 0x7F ? static_cast<char>(a[i]) : '.');
-    return "offset " + std::to_string(at) + " of " + std::to_string(a.size()) + "/" + std::to_string(b.size()) + ": " +
-           context;
-}
 
 // Slices as the run loop cuts them, at the next event, the last one ending
 // at `target` so that the save falls inside what would be a slice.
