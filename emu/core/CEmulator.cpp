@@ -32,15 +32,15 @@ CEmulator::CEmulator(CEmulatorManagerInterface* manager, CComputer* machine, CRe
       m_rendererOwned(true), m_menus(), m_soundOutput(soundOutput), m_thread(&CEmulator::ThreadEntry, this),
       m_threadAlive(false), m_threadExit(true), m_singleProcessorHost(common::GetProcessorCount() <= 1),
       m_inputBuffers(), m_inputWriteIndex(0), m_mouseState(), m_configIndex(0), m_synchronization(true),
-      m_fastInit(false), m_pacing(true), m_syncRate(kDefaultSyncRate), m_speedPercent(0), m_uiLateness(0), m_soundFailure(nullptr), m_active(false),
-      m_inRunLoop(false), m_inBreak(false), m_stopRequested(false), m_loopKind(-1), m_exitRequest(0),
-      m_restartRequested(false), m_pauseCount(0), m_parked(false), m_statusChanged(false), m_stateLoaded(false),
-      m_attention(false), m_stateWriter(nullptr), m_stateReader(nullptr), m_stateOperationFailed(false), m_stepsLeft(0),
-      m_traceLevel(0), m_savedSliceBudget(0), m_sliceBudgetPointer(nullptr), m_sliceBudgetSaved(false), m_runToMode(0),
-      m_runToAddress(0), m_cancelStepRequest(false), m_showInstructionLine(false), m_reentryGuard(false),
-      m_reentryGuardPass(false), m_reentryGuardAddress(0), m_consoleShown(true), m_waitCallback(nullptr),
-      m_outputWindow(nullptr), m_processor(nullptr), m_consumeIndex(1), m_keySeen(false), m_fastInitFrames(0), m_ownSyncFrequency(0),
-      m_ownIgnoreDuplicates(0) {
+      m_fastInit(false), m_pacing(true), m_syncRate(kDefaultSyncRate), m_speedPercent(0), m_uiLateness(0),
+      m_soundFailure(nullptr), m_active(false), m_inRunLoop(false), m_inBreak(false), m_stopRequested(false),
+      m_loopKind(-1), m_exitRequest(0), m_restartRequested(false), m_pauseCount(0), m_parked(false),
+      m_statusChanged(false), m_stateLoaded(false), m_attention(false), m_stateWriter(nullptr), m_stateReader(nullptr),
+      m_stateOperationFailed(false), m_stepsLeft(0), m_traceLevel(0), m_savedSliceBudget(0),
+      m_sliceBudgetPointer(nullptr), m_sliceBudgetSaved(false), m_runToMode(0), m_runToAddress(0),
+      m_cancelStepRequest(false), m_showInstructionLine(false), m_consoleShown(true), m_waitCallback(nullptr),
+      m_outputWindow(nullptr), m_processor(nullptr), m_consumeIndex(1), m_keySeen(false), m_fastInitFrames(0),
+      m_ownSyncFrequency(0), m_ownIgnoreDuplicates(0) {
     // The screen renderer is never missing: headless when none was given.
     if (m_renderer == nullptr)
         m_renderer = new CRenderer_NoRendering();

@@ -496,9 +496,6 @@ private:
     uint32_t m_runToAddress;
     std::atomic<bool> m_cancelStepRequest;
     bool m_showInstructionLine;
-    bool m_reentryGuard;
-    bool m_reentryGuardPass;
-    uint32_t m_reentryGuardAddress;
 
     std::atomic<bool> m_consoleShown;
     std::atomic<WaitCallback> m_waitCallback; // the front end may install it while the loop runs

@@ -534,10 +534,10 @@ void CEmulator::RequestSteps(int32_t steps, int32_t runToMode, uint32_t runToAdd
 }
 
 void CEmulator::ArmReentryGuard(uint32_t address) {
-    const bool wasArmed = m_reentryGuard;
-    m_reentryGuard = true;
-    m_reentryGuardPass = !wasArmed;
-    m_reentryGuardAddress = address;
+    const bool wasArmed = m_timing.m_reentryGuard.armed;
+    m_timing.m_reentryGuard.armed = true;
+    m_timing.m_reentryGuard.pass = !wasArmed;
+    m_timing.m_reentryGuard.address = address;
 }
 
 bool CEmulator::FormatCurrentInstruction(common::CNarrowString& line) {

@@ -40,7 +40,7 @@ void CEmulator::RunSynchronized() {
         m_showInstructionLine = false;
         m_sliceBudgetSaved = false;
         m_savedSliceBudget = 0;
-        m_reentryGuard = false;
+        m_timing.m_reentryGuard.armed = false;
         m_sliceBudgetPointer = &t.m_sliceCycles;
 
         m_processor->StartEvents();
@@ -130,14 +130,14 @@ CEmulator::Next CEmulator::RunPass() {
         return Step();
     if (steps < 0)
         return RunTo();
-    if (m_reentryGuard) {
-        if (m_processor->GetProgramCounter() == m_reentryGuardAddress) {
+    if (m_timing.m_reentryGuard.armed) {
+        if (m_processor->GetProgramCounter() == m_timing.m_reentryGuard.address) {
             // The instruction that asked for a break before it ran now runs once.
             t.m_sliceCycles -= m_processor->Execute(0);
             m_attention = true;
             return t.m_sliceCycles <= 0 ? Next::kSliceEnd : Next::kPass;
         }
-        m_reentryGuard = false;
+        m_timing.m_reentryGuard.armed = false;
     }
     return t.m_sliceCycles > 0 ? Next::kRunSlice : Next::kSliceEnd;
 }
@@ -191,11 +191,11 @@ int32_t CEmulator::RemainingBrokenSlice() const {
 
 void CEmulator::ExecuteOne() {
     m_timing.m_sliceCycles -= m_processor->Execute(0);
-    if (m_reentryGuard) {
-        if (m_processor->GetProgramCounter() == m_reentryGuardAddress)
+    if (m_timing.m_reentryGuard.armed) {
+        if (m_processor->GetProgramCounter() == m_timing.m_reentryGuard.address)
             m_attention = true;
         else
-            m_reentryGuard = false;
+            m_timing.m_reentryGuard.armed = false;
     }
 }
 
@@ -345,10 +345,6 @@ bool CEmulator::WriteCoreSection(common::CStreamHolder& holder) {
     CRunLoopTiming timing = m_timing;
     if (m_sliceBudgetSaved)
         timing.m_sliceCycles = RemainingBrokenSlice();
-    // An instruction stopped by a break before it ran goes on as it would here.
-    timing.m_reentryGuard.armed = m_reentryGuard;
-    timing.m_reentryGuard.address = m_reentryGuardAddress;
-    timing.m_reentryGuard.pass = m_reentryGuardPass;
     return timing.Write(holder, m_processor != nullptr && m_processor->UsesBaseFrequency());
 }
 
@@ -357,9 +353,6 @@ bool CEmulator::ReadCoreSection(common::CStreamHolder& holder) {
         return false;
     // The loaded slice value is a real budget, no longer a break marker.
     m_sliceBudgetSaved = false;
-    m_reentryGuard = m_timing.m_reentryGuard.armed;
-    m_reentryGuardAddress = m_timing.m_reentryGuard.address;
-    m_reentryGuardPass = m_timing.m_reentryGuard.pass;
     return true;
 }
 

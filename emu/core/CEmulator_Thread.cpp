@@ -304,14 +304,14 @@ uint32_t CEmulator::BreakRequestCallback(void* context, bool* breakFlag, bool* r
         // A break before a device access: the instruction is abandoned and
         // runs again from its start after the break, then without breaking.
         const uint32_t pc = processor->GetProgramCounter();
-        if (core->m_reentryGuard && pc == core->m_reentryGuardAddress) {
+        if (core->m_timing.m_reentryGuard.armed && pc == core->m_timing.m_reentryGuard.address) {
             if (result != nullptr)
-                *result = core->m_reentryGuardPass;
+                *result = core->m_timing.m_reentryGuard.pass;
             return 0;
         }
-        core->m_reentryGuardAddress = pc;
-        core->m_reentryGuard = *breakFlag = processor->StopSlice();
-        core->m_reentryGuardPass = false;
+        core->m_timing.m_reentryGuard.address = pc;
+        core->m_timing.m_reentryGuard.armed = *breakFlag = processor->StopSlice();
+        core->m_timing.m_reentryGuard.pass = false;
         if (result != nullptr)
             *result = false;
     } else {

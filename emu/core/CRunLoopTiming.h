@@ -51,8 +51,8 @@ public:
     int32_t m_frameIndex = 0;        // "FI": frames counted in the speed window
     // The instruction that asked for a break before it ran, which runs once
     // without breaking when the loop goes on: armed ("RGRD"), its address
-    // ("RGAD") and what the break check then answers ("RGPS"). The loop keeps
-    // its own copy; this one carries it to and from the section.
+    // ("RGAD") and what the break check then answers ("RGPS"). The run loop
+    // and the break hook keep it here, so that the state carries it as is.
     struct CReentryGuard {
         bool armed = false;
         uint32_t address = 0;

@@ -4,6 +4,7 @@
 #include "common/CNarrowString.h"
 #include "common/CSettingsRegistry.h"
 #include "common/CStreamHolder.h"
+#include "common/LittleEndian.h"
 #include "emu/framework/CKeys.h"
 #include "emu/framework/COptionTree.h"
 #include "emu/framework/CProcessorInterface.h"
@@ -175,12 +176,10 @@ bool CKeyboard_Korvet::LoadData(common::CStreamHolder& holder, common::CNarrowSt
         (version != kVersion && version != kVersionWithoutPending))
         return false;
     if (version == kVersionWithoutPending) {
+        // Nothing waits and no scan has begun (RebuildMatrix clears both).
         RebuildMatrix();
-        m_pendingHead = 0;
-        m_pendingCount = 0;
         m_lastReadCycle = 0;
         m_scanStartCycle = 0;
-        m_readSeen = false;
         return true;
     }
     return LoadPending(holder);
@@ -191,8 +190,7 @@ bool CKeyboard_Korvet::SavePending(common::CStreamHolder& holder) {
     for (int32_t i = 0; i < m_pendingCount; ++i) {
         const CCellChange& change = m_pending[(m_pendingHead + i) % kPendingCapacity];
         uint8_t* record = &records[i * kChangeRecord];
-        for (int32_t b = 0; b < 8; ++b)
-            record[b] = static_cast<uint8_t>(change.due >> (8 * b));
+        common::StoreLittle<uint64_t>(record, change.due);
         record[8] = change.cell;
         record[9] = change.down;
     }
@@ -236,9 +234,7 @@ bool CKeyboard_Korvet::LoadPending(common::CStreamHolder& holder) {
     for (uint32_t i = 0; i < count; ++i) {
         const uint8_t* record = &records[i * kChangeRecord];
         CCellChange& change = m_pending[i];
-        change.due = 0;
-        for (int32_t b = 7; b >= 0; --b)
-            change.due = (change.due << 8) | record[b];
+        change.due = common::LoadLittle<uint64_t>(record);
         change.cell = record[8];
         change.down = record[9];
     }

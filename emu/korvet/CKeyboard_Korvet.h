@@ -44,13 +44,14 @@
 // read sees in that time is lost on the machine too.
 // Without a processor (no scans to keep whole) changes apply at once.
 //
-// State (after the keyboard base's data): "VER" u8 0; then the waiting
+// State (after the keyboard base's data): "VER" u8 1; then the waiting
 // changes: "PNDN" u32, their count; "MTRX", the 88 cells as the program
 // reads them while changes wait (empty when none does); "PNDG", PNDN records
 // of due cycle u64, cell and state; "LRDC" and "SSTC" u64, the cycle counts
 // of the last read and of the scan's first; "RDSN" bool.
 // The load rebuilds the matrix from the key-state service's held keys, or
-// takes the saved one while changes wait.
+// takes the saved one while changes wait. Version 0, without the waiting
+// changes, still loads with none waiting.
 //
 // Emulation thread only; the settings bytes are also set by the Input menu.
 #include <cstdint>
