@@ -1,5 +1,7 @@
 #include "emu/korvet/CKeyboard_Korvet.h"
 
+#include <vector>
+
 #include "common/CBoundValue.h"
 #include "common/CNarrowString.h"
 #include "common/CSettingsRegistry.h"
@@ -186,7 +188,7 @@ bool CKeyboard_Korvet::LoadData(common::CStreamHolder& holder, common::CNarrowSt
 }
 
 bool CKeyboard_Korvet::SavePending(common::CStreamHolder& holder) {
-    uint8_t records[kPendingCapacity * kChangeRecord];
+    std::vector<uint8_t> records(static_cast<size_t>(m_pendingCount) * kChangeRecord);
     for (int32_t i = 0; i < m_pendingCount; ++i) {
         const CCellChange& change = m_pending[(m_pendingHead + i) % kPendingCapacity];
         uint8_t* record = &records[i * kChangeRecord];
@@ -197,7 +199,7 @@ bool CKeyboard_Korvet::SavePending(common::CStreamHolder& holder) {
     const uint32_t count = static_cast<uint32_t>(m_pendingCount);
     return holder.WriteUInt32Field(count, common::CNarrowString("PNDN")) &&
            holder.WriteBlobField(m_matrix, count > 0 ? kCells : 0, common::CNarrowString("MTRX")) &&
-           holder.WriteBlobField(records, m_pendingCount * kChangeRecord, common::CNarrowString("PNDG")) &&
+           holder.WriteBlobField(records.data(), m_pendingCount * kChangeRecord, common::CNarrowString("PNDG")) &&
            holder.WriteUInt64Field(m_lastReadCycle, common::CNarrowString("LRDC")) &&
            holder.WriteUInt64Field(m_scanStartCycle, common::CNarrowString("SSTC")) &&
            holder.WriteBoolField(m_readSeen, common::CNarrowString("RDSN"));
@@ -205,14 +207,15 @@ bool CKeyboard_Korvet::SavePending(common::CStreamHolder& holder) {
 
 bool CKeyboard_Korvet::LoadPending(common::CStreamHolder& holder) {
     uint32_t count = 0;
-    uint8_t records[kPendingCapacity * kChangeRecord];
+    if (!holder.ReadUInt32Field(count, common::CNarrowString("PNDN")) || count > kPendingCapacity)
+        return false;
+    std::vector<uint8_t> records(static_cast<size_t>(count) * kChangeRecord);
     uint64_t lastRead = 0;
     uint64_t scanStart = 0;
     bool readSeen = false;
     uint8_t matrix[kCells] = {};
-    if (!holder.ReadUInt32Field(count, common::CNarrowString("PNDN")) || count > kPendingCapacity ||
-        !holder.ReadBlobField(matrix, count > 0 ? kCells : 0, common::CNarrowString("MTRX")) ||
-        !holder.ReadBlobField(records, static_cast<int64_t>(count) * kChangeRecord, common::CNarrowString("PNDG")) ||
+    if (!holder.ReadBlobField(matrix, count > 0 ? kCells : 0, common::CNarrowString("MTRX")) ||
+        !holder.ReadBlobField(records.data(), static_cast<int64_t>(records.size()), common::CNarrowString("PNDG")) ||
         !holder.ReadUInt64Field(lastRead, common::CNarrowString("LRDC")) ||
         !holder.ReadUInt64Field(scanStart, common::CNarrowString("SSTC")) ||
         !holder.ReadBoolField(readSeen, common::CNarrowString("RDSN")))
@@ -314,7 +317,12 @@ void CKeyboard_Korvet::ApplyPending() {
     m_pendingCount = kept;
 }
 
-void CKeyboard_Korvet::ApplyOverdue(uint64_t now) {
+void CKeyboard_Korvet::ApplyUnseen(uint64_t now) {
+    // Only when the program had taken every change before it stopped reading:
+    // a backlog it was still working through is typed ahead, and stays.
+    const uint64_t pauseStart = m_readSeen ? m_lastReadCycle : 0;
+    if (m_pending[m_pendingHead].due - kLongestWait < pauseStart)
+        return;
     // Changes wait in arrival order, so the overdue ones lead.
     while (m_pendingCount > 0 && m_pending[m_pendingHead].due <= now) {
         const CCellChange& change = m_pending[m_pendingHead];
@@ -338,13 +346,13 @@ uint8_t CKeyboard_Korvet::ReadMatrix(int32_t offset, uint8_t quiet) {
     // cycles, far below the gap between two scans.
     if (m_processor != nullptr && quiet == 0) {
         const uint64_t now = m_processor->GetCycleCount();
-        if (m_pendingCount > 0 && m_pending[m_pendingHead].due <= now)
-            ApplyOverdue(now);
         if (!m_readSeen || now - m_lastReadCycle >= kScanGap || now - m_scanStartCycle >= kLongestScan) {
+            if (m_pendingCount > 0) {
+                ApplyUnseen(now);
+                ApplyPending();
+            }
             m_scanStartCycle = now;
             m_readSeen = true;
-            if (m_pendingCount > 0)
-                ApplyPending();
         }
         m_lastReadCycle = now;
     }

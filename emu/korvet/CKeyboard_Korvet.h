@@ -39,9 +39,11 @@
 // A press also waits for a scan that saw the release before it, so a key
 // tapped and released inside one frame still reaches the program once; and a
 // modifier (row 7 but Escape) stays down while another key is down, so a
-// chord whose modifier goes up first still arrives whole. No change waits
-// longer than kLongestWait: past it, it applies at once, as a tap that no
-// read sees in that time is lost on the machine too.
+// chord whose modifier goes up first still arrives whole. Keys typed faster
+// than the scans take them wait their turn: late, never lost. Only changes
+// that came while the program did not read at all, and that it still had not
+// read kLongestWait later, apply at once where it reads again, as a tap that
+// no read sees is lost on the machine too.
 // Without a processor (no scans to keep whole) changes apply at once.
 //
 // State (after the keyboard base's data): "VER" u8 1; then the waiting
@@ -84,10 +86,12 @@ public:
     static constexpr uint64_t kScanGap = 2500;
     // A program that reads without pause still sees changes once a frame.
     static constexpr uint64_t kLongestScan = 50000;
-    // Cell changes that wait for the next scan; beyond this the oldest apply at once.
-    static constexpr int32_t kPendingCapacity = 512;
-    // No change waits longer (100 ms): a program that does not scan, or scans
-    // its own way, sees a key neither late nor held past its release.
+    // Cell changes that wait for the scans: text of a thousand keys typed ahead
+    // fits; beyond this the oldest apply at once.
+    static constexpr int32_t kPendingCapacity = 4096;
+    // A change that came after the program's last read and stays unread this
+    // long (100 ms) is not kept for its next read: a key tapped while nothing
+    // reads does not turn up when the program reads again.
     static constexpr uint64_t kLongestWait = 250000;
 
     // Input menu caption "Down Key As Num5".
@@ -130,7 +134,7 @@ public:
 
 private:
     struct CCellChange {
-        uint64_t due; // the cycle count by which it applies whatever the scans
+        uint64_t due; // its arrival's cycle count + kLongestWait (see ApplyUnseen)
         uint8_t cell;
         uint8_t down;
     };
@@ -140,8 +144,9 @@ private:
     void ChangeCell(int32_t cell, uint8_t down);
     // At the first read of a scan: the waiting changes that this scan may see.
     void ApplyPending();
-    // The changes that waited kLongestWait by `now`, at once.
-    void ApplyOverdue(uint64_t now);
+    // At the first read after a pause in the reads: the changes that came
+    // during it and waited kLongestWait by `now` apply at once, unseen.
+    void ApplyUnseen(uint64_t now);
     // A key outside the modifiers is down.
     bool IsKeyHeld() const;
     bool SavePending(common::CStreamHolder& holder);

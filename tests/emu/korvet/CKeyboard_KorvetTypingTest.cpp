@@ -192,6 +192,33 @@ const uint32_t kCapsLock = 0x14; // its lock key
 const uint32_t kF6 = 0x75;
 const uint32_t kF7 = 0x76;
 
+// Keys typed faster than the BIOS scans (each down and up for 5 to 30 ms,
+// the next at once, or all in one frame) wait for the scans: late, but each
+// one arrives, in order.
+TEST(KorvetTyping, LineTypedFasterThanTheScansArrivesWhole) {
+    for (uint32_t model : {CMachine_Korvet::kModelBios, CMachine_Korvet::kModelKorvet20}) {
+        CKorvetRig rig(model);
+        const korvettest::Bytes prompt = BootToPrompt(rig);
+        for (uint64_t tapMs : {0, 5, 10, 15, 30}) {
+            ASSERT_TRUE(rig.Load(prompt));
+            const int32_t row = PromptRow(rig);
+            ASSERT_GE(row, 0);
+            std::string expected = ScreenRow(rig, row);
+            expected.replace(expected.find_last_of('>') + 1, sizeof(kLine) - 1, kLine);
+            for (const char* key = kLine; *key != 0; ++key) {
+                Play(rig, {{uint32_t(*key), true, 0}});
+                rig.Run(tapMs * kSecond / 1000);
+                Play(rig, {{uint32_t(*key), false, 0}});
+                rig.Run(tapMs * kSecond / 1000);
+            }
+            for (uint64_t waited = 0; ScreenRow(rig, row) != expected && waited < 5 * kSecond; waited += kFrame)
+                rig.Run(kFrame);
+            rig.Run(10 * kFrame);
+            EXPECT_EQ(expected, ScreenRow(rig, row)) << rig.Machine().GetName() << ", taps of " << tapMs << " ms";
+        }
+    }
+}
+
 // A tap before the program first reads the keyboard is gone by then, as on
 // the machine: the Korvet 2.0 ROM reads it only when CP/M is up, seconds on.
 TEST(KorvetTyping, TapDuringBootIsNotSeenByTheFirstScan) {
@@ -275,6 +302,24 @@ TEST(KorvetTyping, WaitingTapSurvivesASaveAndLoad) {
     EXPECT_EQ(waiting, rig.Save());
     rig.Run(10 * kFrame);
     EXPECT_EQ(typed, Typed(rig, row));
+}
+
+// Shift chords as a script sends them, Shift up before the letter and every
+// event 3 ms apart, come out small one after another.
+TEST(KorvetTyping, ChordsAtMachineSpeedKeepTheirShift) {
+    CKorvetRig rig(CMachine_Korvet::kModelBios);
+    BootToPrompt(rig);
+    const int32_t row = PromptRow(rig);
+    ASSERT_GE(row, 0);
+    for (int i = 0; i < 10; ++i) {
+        for (const CKeyStep& step : {CKeyStep{kLeftShift, true, 0}, CKeyStep{'A', true, 0},
+                                     CKeyStep{kLeftShift, false, 0}, CKeyStep{'A', false, 0}}) {
+            rig.Machine().KeyEvent(step.key, step.pressed);
+            rig.Run(3 * kSecond / 1000);
+        }
+    }
+    rig.Run(50 * kFrame);
+    EXPECT_EQ("aaaaaaaaaa", Typed(rig, row));
 }
 
 // Russian letters at the CP/M prompt: with the Korvet's Russian/Latin key
