@@ -139,8 +139,8 @@ protected:
             // goes through the input queue and reaches the machine at a frame
             // end; in a break the core drops it, and a shown console takes it.
             s_target = c.at;
-            m_core->Resume();
             m_core->ShowConsole(false, false);
+            m_core->Resume();
             ASSERT_TRUE(m_core->PostKeyEvent(c.key, true));
             WaitForBreak();
             ASSERT_TRUE(m_core->GetMachine()->GetKeysService()->IsKeyDown(static_cast<uint8_t>(c.key)))
