@@ -19,7 +19,9 @@ const int32_t kInt32Max = std::numeric_limits<int32_t>::max();
 // Bounds on what a state may hold. Between slices, where states are taken, the
 // slice values are 0 and a deferred instruction has paid less than its cost;
 // anything far beyond would stall the next slice or make the late events fire
-// for minutes to catch up.
+// for minutes to catch up. A budget other than what the slice has left would
+// step the cycle count back when the next slice starts, taking every due time
+// out of the 32-bit distance.
 const int32_t kMaxLoadedSliceCycles = 1 << 20;
 const int32_t kMaxPaidCycles = 255;
 
@@ -281,8 +283,8 @@ bool CProcessor::LoadData(common::CStreamHolder& holder, common::CNarrowString* 
         !holder.ReadInt32Field(left, CName("ECYCL")) || !holder.ReadInt32Field(wait, CName("SCYCL")) ||
         !holder.ReadInt32Field(paid, CName("PCYCL")) || !holder.ReadUInt64Field(addressMask, CName("AMSK")))
         return false;
-    if (budget < -kMaxLoadedSliceCycles || budget > kMaxLoadedSliceCycles || left < -kMaxLoadedSliceCycles ||
-        left > kMaxLoadedSliceCycles || wait < 0 || paid < 0 || paid > kMaxPaidCycles)
+    if (budget != left || budget < -kMaxLoadedSliceCycles || budget > kMaxLoadedSliceCycles || wait < 0 || paid < 0 ||
+        paid > kMaxPaidCycles)
         return false;
     m_sliceBudget = budget;
     m_sliceLeft = left;
@@ -337,7 +339,11 @@ bool CProcessor::LoadData(common::CStreamHolder& holder, common::CNarrowString* 
             const int64_t rounded = RoundToInt64(static_cast<double>(stored) / m_ratio);
             remaining = rounded > 0 ? static_cast<uint64_t>(rounded) : 0;
         }
-        // Due cycles compare on 32 bits: farther is not representable.
+        // An event is never due later than one period ahead (one cycle more
+        // for the rounding of a scaled save). Farther would silence its device
+        // for as long and may lie beyond the 32-bit distance of due times.
+        if (remaining > static_cast<uint64_t>(e->m_convertedPeriod) + 1)
+            return false;
         if (remaining > static_cast<uint64_t>(kInt32Max))
             remaining = static_cast<uint64_t>(kInt32Max);
         e->m_due = now + remaining;

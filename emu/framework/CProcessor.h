@@ -30,7 +30,9 @@
 //   in base-frequency cycles, 0 when overdue; reserved 3, reserved 4 u32;
 //   period i32; data0, data1 u32; little-endian), "CBEVT" i32.
 //   Loading binds each event again through the bus's registry by owner and
-//   name; an unknown name fails the load.
+//   name; an unknown name fails the load. So do fields that no save writes:
+//   MCYCL other than ECYCL (states are taken between slices) and an event due
+//   more than one period ahead.
 //
 // Memory accessors: every address is ANDed with the process-wide address mask.
 // The direct path reads the memory map's page table (shared by all processors

@@ -65,6 +65,26 @@ bool SetField(Bytes& bytes, const CHostileField& field) {
     }
 }
 
+// The remaining time of the processor event `name` (base-frequency cycles,
+// bytes 8 to 15 of the "DTEVT<n>" record that follows its "NMEVT<n>" name).
+// False when there is no such event.
+bool SetEventRemaining(Bytes& bytes, const char* name, uint64_t remaining) {
+    const std::string text(name);
+    auto at = std::search(bytes.begin(), bytes.end(), text.begin(), text.end());
+    const std::string record("DTEVT");
+    if (at != bytes.end())
+        at = std::search(at, bytes.end(), record.begin(), record.end());
+    if (at == bytes.end())
+        return false;
+    // The field name's length byte stands two before it; then the type byte
+    // and the blob's byte count.
+    const std::ptrdiff_t nameLength = at[-2];
+    auto value = at + nameLength + 5 + 8;
+    for (int i = 0; i < 8; ++i)
+        value[i] = static_cast<uint8_t>(remaining >> (8 * i));
+    return true;
+}
+
 class EmulatorHostileStateThreadTest : public coretest::CKorvetCoreFixture {
 protected:
     void SetUp() override {
@@ -121,6 +141,44 @@ TEST_F(EmulatorHostileStateThreadTest, HostileValuesNeitherStallBreakNorTakeMemo
         }
         EXPECT_LT(ResidentBytes() - before, int64_t(100) << 20);
         EXPECT_FALSE(m_core->IsInBreak() && !m_core->IsActive());
+    }
+}
+
+// A slice budget that the slice has not spent (MCYCL above ECYCL) steps the
+// cycle count back at the next slice; with the bus tick due far ahead, its due
+// time then lies beyond the 32-bit distance and the tick fired millions of
+// times before the first frame, Break unanswered meanwhile. Neither field can
+// come from a save: each is refused alone and together.
+TEST_F(EmulatorHostileStateThreadTest, CycleCountersThatNoSaveWritesAreRefused) {
+    ASSERT_TRUE(m_core->Start(false, false));
+    ASSERT_TRUE(m_frames.WaitForMore(10));
+    m_core->Break(false);
+    ASSERT_TRUE(m_core->SaveStateToFile(common::CPath(), false));
+    const Bytes valid = ReadFile(StateFile());
+    struct CCase {
+        bool budget;  // MCYCL 65535, ECYCL as saved (0)
+        bool busTick; // the bus tick due far beyond its period
+    };
+    const CCase cases[] = {{true, true}, {true, false}, {false, true}};
+    for (const CCase& c : cases) {
+        SCOPED_TRACE(std::string(c.budget ? "MCYCL " : "") + (c.busTick ? "bus tick" : ""));
+        Bytes hostile = valid;
+        if (c.budget) {
+            ASSERT_TRUE(SetField(hostile, {"MCYCL", 0, 4, 65535}));
+        }
+        if (c.busTick) {
+            ASSERT_TRUE(SetEventRemaining(hostile, "_BusFreqEvent", uint64_t{1} << 40));
+        }
+        WriteFile(StateFile(), hostile);
+        if (!m_core->IsActive()) {
+            ASSERT_TRUE(m_core->Start(false, false));
+        }
+        EXPECT_FALSE(m_core->LoadStateFromFile(common::CPath(), false));
+        EXPECT_TRUE(coretest::HasLine(m_core->GetConsole(),
+                                      "![ERROR] Error while loading state from file \"korvet20.sav\" (state loaded "
+                                      "only in part, the machine must be restarted)"))
+            << ::testing::PrintToString(coretest::ConsoleLines(m_core->GetConsole()));
+        EXPECT_FALSE(m_core->IsActive()) << "a refused load leaves the emulation stopped";
     }
 }
 
