@@ -219,6 +219,34 @@ TEST(KorvetTyping, LineTypedFasterThanTheScansArrivesWhole) {
     }
 }
 
+// A script of eight command lines, 320 keys at 12 ms each, is typed far
+// ahead of the prompt, across the commands' disk reads: every line arrives.
+TEST(KorvetTyping, ScriptTypedAheadAcrossCommandsArrivesWhole) {
+    CKorvetRig rig(CMachine_Korvet::kModelBios);
+    BootToPrompt(rig);
+    std::string script;
+    for (char first = 'A'; first <= 'H'; ++first)
+        script += first + std::string(kLine) + "\r";
+    for (char key : script) {
+        rig.Machine().KeyEvent(uint32_t(key), true);
+        rig.Machine().KeyEvent(uint32_t(key), false);
+        rig.Run(12 * kSecond / 1000);
+    }
+    // The screen keeps the last five lines, each followed by CP/M's "PACMAN?".
+    auto lastLineShown = [&rig]() {
+        const int32_t row = PromptRow(rig);
+        return row >= 3 && ScreenRow(rig, row - 3).find("HPACMAN") != std::string::npos;
+    };
+    for (uint64_t waited = 0; waited < 30 * kSecond && !lastLineShown(); waited += kSecond)
+        rig.Run(kSecond);
+    const int32_t last = PromptRow(rig);
+    ASSERT_GE(last, 15);
+    for (int32_t line = 0; line < 5; ++line) {
+        const std::string row = ScreenRow(rig, last - 3 * (5 - line));
+        EXPECT_EQ(row.substr(0, 3 + sizeof(kLine)), std::string("A>>") + char('D' + line) + kLine) << row;
+    }
+}
+
 // A tap before the program first reads the keyboard is gone by then, as on
 // the machine: the Korvet 2.0 ROM reads it only when CP/M is up, seconds on.
 TEST(KorvetTyping, TapDuringBootIsNotSeenByTheFirstScan) {
