@@ -268,20 +268,24 @@ TEST(KorvetTyping, TapDuringBootIsNotSeenByTheFirstScan) {
 
 // A program that reads one row without pause sees Space go down within a
 // frame of the host's press and come up within a frame of its release.
-TEST(KorvetTyping, TightLoopReaderSeesPressAndReleaseWithinAFrame) {
-    CKorvetRig rig(CMachine_Korvet::kModelBios);
-    BootToPrompt(rig);
-    // In map 7 (RAM below, the keyboard window at F800h):
-    // DI; loop: LDA F840h (row 6); STA 0200h; JMP loop
-    const uint8_t program[] = {0xF3, 0x3A, 0x40, 0xF8, 0x32, 0x00, 0x02, 0xC3, 0x01, 0x01};
-    for (size_t i = 0; i < sizeof(program); ++i)
+// Runs `program` at 0100h in map 7 (RAM below, the keyboard window at F800h)
+// in place of the BIOS at its prompt.
+template <size_t N> void RunInsteadOfTheBios(CKorvetRig& rig, const uint8_t (&program)[N]) {
+    for (size_t i = 0; i < N; ++i)
         rig.Ram()[0x100 + i] = program[i];
-    uint8_t& seen = rig.Ram()[0x200];
     emu::CProcessor_I8080* cpu = rig.Machine().GetCpu();
     while (cpu->GetPaidCycles() != 0) // the instruction the slice deferred
         cpu->DebitCyclesToEvent(cpu->Execute(0));
     rig.Machine().SelectMemoryMap(7 << 2);
     cpu->SetPC(0x100);
+}
+
+TEST(KorvetTyping, TightLoopReaderSeesPressAndReleaseWithinAFrame) {
+    CKorvetRig rig(CMachine_Korvet::kModelBios);
+    BootToPrompt(rig);
+    // DI; loop: LDA F840h (row 6); STA 0200h; JMP loop
+    RunInsteadOfTheBios(rig, {0xF3, 0x3A, 0x40, 0xF8, 0x32, 0x00, 0x02, 0xC3, 0x01, 0x01});
+    uint8_t& seen = rig.Ram()[0x200];
     rig.Run(3 * kFrame);
     ASSERT_EQ(0x00, seen);
     const uint64_t kStep = 500;
@@ -295,6 +299,21 @@ TEST(KorvetTyping, TightLoopReaderSeesPressAndReleaseWithinAFrame) {
         EXPECT_LE(waited, kFrame) << (pressed ? "press" : "release");
         rig.Run(6 * kFrame - waited); // Space held 120 ms
     }
+}
+
+// A program that stops reading for 0.6 s: Space tapped early in the pause is
+// not seen when it reads again, Enter pressed then and still held is.
+TEST(KorvetTyping, TapWhileTheProgramDoesNotReadIsNotSeenLater) {
+    CKorvetRig rig(CMachine_Korvet::kModelBios);
+    BootToPrompt(rig);
+    // DI; LXI B,FFFFh; spin: DCX B; MOV A,B; ORA C; JNZ spin;
+    // loop: LDA F840h (row 6); LXI H,0200h; ORA M; MOV M,A; JMP loop
+    RunInsteadOfTheBios(rig, {0xF3, 0x01, 0xFF, 0xFF, 0x0B, 0x78, 0xB1, 0xC2, 0x04, 0x01, 0x3A,
+                              0x40, 0xF8, 0x21, 0x00, 0x02, 0xB6, 0x77, 0xC3, 0x0A, 0x01});
+    rig.Ram()[0x200] = 0;
+    rig.Run(5 * kFrame);
+    Play(rig, {{' ', true, 3}, {' ', false, 2}, {'\r', true, 50}});
+    EXPECT_EQ(0x01, rig.Ram()[0x200]);
 }
 
 // Shift and a key as a quick chord sends them, Shift up first, split over
