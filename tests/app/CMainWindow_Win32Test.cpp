@@ -4,6 +4,12 @@
 // and the settings saved.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+// The common dialog messages and control ids; they need windows.h first.
+#include <commdlg.h>
+#include <dlgs.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -431,6 +437,98 @@ TEST(CMainWindowTest, ModalBoxesHoldTheMachineAndRefuseChangesOnNo) {
     EXPECT_EQ(Boxes().seen.size(), 1u);
     EXPECT_EQ(slot->IsOpen(), wasOpen);
     EXPECT_TRUE(computer->IsActive() && !computer->IsInBreak());
+}
+
+// The folder each open-file dialog showed, answered from a thread timer inside
+// its modal loop: the first dialog confirms `pick` (or is cancelled when it is
+// empty); anything shown after it, such as a box about a refused image, closes.
+struct CFileDialogVisit {
+    std::wstring pick;
+    std::wstring folder;
+    bool answered = false;
+};
+
+CFileDialogVisit& Visit() {
+    static CFileDialogVisit visit;
+    return visit;
+}
+
+BOOL CALLBACK AnswerFileDialog(HWND window, LPARAM) {
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (!IsWindowVisible(window) || std::wstring(className) != L"#32770")
+        return TRUE;
+    CFileDialogVisit& visit = Visit();
+    if (visit.answered) {
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        return FALSE;
+    }
+    wchar_t folder[MAX_PATH] = {};
+    SendMessageW(window, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder));
+    visit.folder = folder;
+    visit.answered = true;
+    if (!visit.pick.empty())
+        SendMessageW(window, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(visit.pick.c_str()));
+    PostMessageW(window, WM_COMMAND, visit.pick.empty() ? IDCANCEL : IDOK, 0);
+    return FALSE;
+}
+
+void CALLBACK AnswerFileDialogs(HWND, UINT, UINT_PTR, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), &AnswerFileDialog, 0);
+}
+
+// The folder as the window system writes it in full, without a trailing separator.
+std::wstring FullFolder(const std::wstring& path) {
+    wchar_t full[MAX_PATH] = {};
+    GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    std::wstring text(full);
+    while (!text.empty() && text.back() == L'\\')
+        text.pop_back();
+    return text;
+}
+
+// Drive 1's Load From File; the folder its dialog started in.
+std::wstring LoadFromFile(emu::CMainWindow* window, const std::string& pick) {
+    Visit() = CFileDialogVisit();
+    Visit().pick = std::wstring(pick.begin(), pick.end());
+    // The dialog takes no "/" in a typed name.
+    std::replace(Visit().pick.begin(), Visit().pick.end(), L'/', L'\\');
+    gui::CMenuItem* load = apptest::ItemWithHandler(window->GetMainMenu()->m_drivesMenu->GetItem(0),
+                                                    &emu::CMainWindow::OnMenuDriveLoadFromFile);
+    if (load == nullptr || !load->Command(-1))
+        return L"(no Load From File)";
+    return FullFolder(Visit().folder);
+}
+
+// Load From File starts in the folder of the image picked last, in the same
+// run and in the next one, which reads it back from the drive list.
+TEST(CMainWindowTest, LoadFromFileStartsInTheFolderOfTheLastPickedImage) {
+    apptest::DropPendingQuit(); // an earlier window's quit would end the dialog at once
+    CProgramFolder folder("app-lastfolder");
+    std::remove((folder.GetFolder() + "settings/korvet.drv").c_str());
+    const std::string images = folder.GetFolder() + "images/";
+    common::HostCreateFolder(apptest::Widen(images).c_str());
+    ASSERT_TRUE(apptest::CopyBinaryFile(std::string(KORVET_SHARED_DATA) + "/disks/system.kdi", images + "pick.kdi"));
+    const std::wstring programFolder = FullFolder(std::wstring(folder.GetFolder().begin(), folder.GetFolder().end()));
+    const std::wstring imageFolder = FullFolder(std::wstring(images.begin(), images.end()));
+    struct CAnswerTimer {
+        UINT_PTR id = SetTimer(nullptr, 0, 100, &AnswerFileDialogs);
+        ~CAnswerTimer() { KillTimer(nullptr, id); }
+    } timer;
+    ASSERT_NE(timer.id, 0u);
+    {
+        CStartedProgram program;
+        ASSERT_TRUE(program.Start("korvet", &apptest::WithoutAutoStart, SW_SHOWNORMAL));
+        EXPECT_EQ(LoadFromFile(program.Window(), images + "pick.kdi"), programFolder);
+        EXPECT_TRUE(program.Window()->GetComputer()->GetDrive(0)->IsOpen());
+        EXPECT_EQ(LoadFromFile(program.Window(), ""), imageFolder);
+    }
+    apptest::DropPendingQuit();
+    {
+        CStartedProgram program;
+        ASSERT_TRUE(program.Start("korvet", &apptest::WithoutAutoStart, SW_SHOWNORMAL));
+        EXPECT_EQ(LoadFromFile(program.Window(), ""), imageFolder);
+    }
 }
 
 // A sound output that failed at the start is told once the window is shown,
