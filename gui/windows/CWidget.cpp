@@ -15,6 +15,7 @@ namespace {
 
 constexpr uint32_t kExtendedKey = 0x10000;
 constexpr LPARAM kExtendedKeyBit = 1 << 24;
+constexpr LPARAM kRightShiftScanCode = 0x36;
 
 KeyStateReader& KeyReader() {
     static KeyStateReader s_reader = nullptr;
@@ -377,8 +378,18 @@ bool CWidget::HandleKey(WPARAM wParam, LPARAM lParam, bool down) {
     }
     const int32_t leftCode = common::TranslateVirtualKey(virtualKey);
     const int32_t rightCode = common::TranslateVirtualKey(virtualKey | kExtendedKey);
-    const bool leftPressed = IsKeyPressed(leftKey);
-    const bool rightPressed = IsKeyPressed(rightKey);
+    bool leftPressed = IsKeyPressed(leftKey);
+    bool rightPressed = IsKeyPressed(rightKey);
+    if (down && !leftPressed && !rightPressed) {
+        // Let go again before this message came (a quick chord while the
+        // thread was busy): the message itself names the side, so the press
+        // still counts. Right Shift has its own scan code, right Ctrl and Alt
+        // the extended bit.
+        const bool right =
+            virtualKey == VK_SHIFT ? ((lParam >> 16) & 0xFF) == kRightShiftScanCode : (lParam & kExtendedKeyBit) != 0;
+        leftPressed = !right;
+        rightPressed = right;
+    }
     // A side that does not apply is reported as -1, which receivers take as no key.
     const int32_t left = (down ? leftPressed : !leftPressed) ? leftCode : -1;
     const bool rightApplies = down ? rightPressed : !rightPressed;

@@ -151,6 +151,19 @@ TEST_F(Win32WidgetTest, ModifiersAreReportedPerSide) {
     EXPECT_EQ(m_widget->m_keys[0].m_code, common::kKeyCodeLeftShift);
     EXPECT_EQ(m_widget->m_keys[1].m_code, common::kKeyCodeRightShift);
     EXPECT_FALSE(m_widget->m_keys[1].m_down);
+    m_widget->m_keys.clear();
+
+    // A press that came after its key was let go again still counts, on the
+    // side its message names: right Shift by scan code, right Ctrl by the
+    // extended bit, left Alt by neither.
+    SendMessageW(m_window, WM_KEYDOWN, VK_SHIFT, 0x36 << 16);
+    SendMessageW(m_window, WM_KEYDOWN, VK_CONTROL, 1 << 24);
+    SendMessageW(m_window, WM_SYSKEYDOWN, VK_MENU, 0x38 << 16);
+    ASSERT_EQ(m_widget->m_keys.size(), 5u);
+    EXPECT_EQ(m_widget->m_keys[1].m_code, common::kKeyCodeRightShift);
+    EXPECT_EQ(m_widget->m_keys[3].m_code, common::kKeyCodeRightCtrl);
+    EXPECT_EQ(m_widget->m_keys[4].m_code, common::kKeyCodeLeftAlt);
+    EXPECT_TRUE(m_widget->m_keys[1].m_down && m_widget->m_keys[3].m_down && m_widget->m_keys[4].m_down);
 }
 
 TEST_F(Win32WidgetTest, MouseCoordinatesAreSignExtended) {
