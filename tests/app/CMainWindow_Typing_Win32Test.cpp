@@ -62,7 +62,6 @@ void PostKey(HWND window, UINT virtualKey, bool down) {
 // What the typist saw; the test reads it after the message loop ended.
 struct CTypingRecord {
     bool prompted = false;
-    HWND focus = nullptr;
     std::string expected;
     std::string typed;
     double lateMs = -1.0; // from the last key's release to the whole line on the screen
@@ -82,12 +81,15 @@ void Type(emu::CMainWindow* window, DWORD loopThread, CTypingRecord* record) {
     }
     // The BIOS settles into its keyboard scans after drawing the prompt.
     Sleep(1000);
+    record->prompted = row >= 0 && PromptRow(video) == row;
+    // The focus window of the loop's thread; while another program (a test
+    // beside this one) holds the foreground it has none, and the main window,
+    // where the focus rests while the program is active, takes the keys.
     GUITHREADINFO info = {};
     info.cbSize = sizeof(info);
-    if (row >= 0 && PromptRow(video) == row && GetGUIThreadInfo(loopThread, &info))
-        record->focus = info.hwndFocus;
-    record->prompted = row >= 0;
-    if (record->prompted && record->focus != nullptr) {
+    const HWND focus =
+        GetGUIThreadInfo(loopThread, &info) && info.hwndFocus != nullptr ? info.hwndFocus : window->GetWindowHandle();
+    if (record->prompted) {
         record->expected = ScreenRow(video, row);
         record->expected.replace(record->expected.find_last_of('>') + 1, sizeof(kLine) - 1, kLine);
         const double start = NowMs();
@@ -95,8 +97,8 @@ void Type(emu::CMainWindow* window, DWORD loopThread, CTypingRecord* record) {
         for (size_t i = 0; i + 1 < sizeof(kLine); ++i) {
             while (NowMs() < start + static_cast<double>(i * kKeyIntervalMs))
                 Sleep(1);
-            PostKey(record->focus, static_cast<UINT>(kLine[i]), true);
-            PostKey(record->focus, static_cast<UINT>(kLine[i]), false);
+            PostKey(focus, static_cast<UINT>(kLine[i]), true);
+            PostKey(focus, static_cast<UINT>(kLine[i]), false);
             lastKey = NowMs();
         }
         while (NowMs() - lastKey < kLineLimitMs && ScreenRow(video, row) != record->expected)
@@ -135,8 +137,7 @@ TEST(CMainWindowTypingTest, LineTypedAtMachineSpeedArrivesWhole) {
         program.Run();
         typist.join();
     }
-    ASSERT_TRUE(record.prompted) << "no CP/M prompt";
-    ASSERT_NE(record.focus, nullptr) << "no window has the keyboard focus";
+    ASSERT_TRUE(record.prompted) << "no steady CP/M prompt";
     EXPECT_EQ(record.typed, record.expected);
     if (record.lateMs >= 0.0)
         std::printf("The last key showed %.0f ms after it was sent\n", record.lateMs);
