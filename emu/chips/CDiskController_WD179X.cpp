@@ -5,7 +5,6 @@
 
 #include "emu/framework/CDeviceParameterList.h"
 #include "emu/framework/CDiskDrive.h"
-#include "emu/framework/CDrivesInterface.h"
 #include "emu/framework/CInterrupts.h"
 #include "emu/framework/CMediaSlot.h"
 
@@ -461,9 +460,7 @@ void CDiskController_WD179X::SelectDrive(int32_t index, int32_t head) {
     if (drive != nullptr) {
         SetSlotAccess(drive);
         if (!drive->IsReady()) {
-            CMediaSlot* slot = drive->GetMediaSlot();
-            if (slot != nullptr && slot->GetOwner() != nullptr)
-                slot->GetOwner()->NoteUnreadyDriveAsked();
+            drive->NoteAskedWhileNotReady();
             drive = nullptr;
         }
     }

@@ -6,6 +6,7 @@
 #include "common/CStreamHolder.h"
 #include "emu/framework/CBus.h"
 #include "emu/framework/CDiskController.h"
+#include "emu/framework/CDrivesInterface.h"
 #include "emu/framework/CMediaSlot.h"
 
 namespace emu {
@@ -532,6 +533,11 @@ bool CDiskDrive::LoadData(common::CStreamHolder& holder, common::CNarrowString* 
            holder.ReadUInt64Field(m_readDone, common::CNarrowString("DRDS")) &&
            holder.ReadInt64Field(m_readTag, common::CNarrowString("RDTG")) &&
            holder.ReadMarker(chunk, common::CStreamHolder::kChunkEnd, nullptr);
+}
+
+void CDiskDrive::NoteAskedWhileNotReady() {
+    if (m_slot != nullptr && m_slot->GetOwner() != nullptr)
+        m_slot->GetOwner()->NoteUnreadyDriveAsked();
 }
 
 } // namespace emu

@@ -123,6 +123,9 @@ public:
     bool IsDetected() const { return m_detected; }
     bool IsFixed() const { return m_fixed; }
     bool IsReady() const { return m_ready; }
+    // A controller selected this drive while it cannot be read: tells the
+    // drive set, whose start-up then counts as having reached its disks.
+    void NoteAskedWhileNotReady();
     bool IsWritable() const { return m_writable; }
     bool IsMotorOn() const { return m_motor; }
     uint64_t GetCylinders() const { return m_cylinders; }

@@ -13,8 +13,8 @@
 
 #include "emu/core/CEmulator.h"
 #include "emu/korvet/CMachine_Korvet.h"
-#include "emu/korvet/CVideo_Korvet.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/emu/korvet/KorvetScreenText.h"
 
 namespace {
 
@@ -24,23 +24,8 @@ const DWORD kKeyIntervalMs = 12;
 const DWORD kBootLimitMs = 120000;
 const DWORD kLineLimitMs = 60000;
 
-std::string ScreenRow(emu::CVideo_Korvet* video, int32_t row) {
-    std::string text;
-    for (int32_t i = 0; i < emu::CVideo_Korvet::kTextColumns; ++i) {
-        const int code = video->GetTextCell(row * emu::CVideo_Korvet::kTextColumns + i) & 0xFF;
-        text.push_back(code >= 0x20 && code < 0x7F ? static_cast<char>(code) : '?');
-    }
-    return text;
-}
-
-// The lowest row that starts with the prompt; -1 when none does.
-int32_t PromptRow(emu::CVideo_Korvet* video) {
-    for (int32_t row = emu::CVideo_Korvet::kTextRows - 1; row >= 0; --row) {
-        if (ScreenRow(video, row).compare(0, 2, "A>") == 0)
-            return row;
-    }
-    return -1;
-}
+using korvettest::PromptRow;
+using korvettest::ScreenRow;
 
 double NowMs() {
     LARGE_INTEGER count;

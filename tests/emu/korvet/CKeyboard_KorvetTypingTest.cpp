@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "KorvetScreenText.h"
 #include "KorvetTestSupport.h"
 #include "emu/korvet/CKeyboard_Korvet.h"
 #include "emu/korvet/CVideo_Korvet.h"
@@ -28,22 +29,11 @@ const uint64_t kFrame = kSecond / 50;
 const char kLine[] = "PACMAN BOOKKEEPER 0123456789 QUICK FOX";
 
 std::string ScreenRow(CKorvetRig& rig, int32_t row) {
-    emu::CVideo_Korvet* video = rig.Machine().GetVideo();
-    std::string text;
-    for (int32_t i = 0; i < emu::CVideo_Korvet::kTextColumns; ++i) {
-        const int code = video->GetTextCell(row * emu::CVideo_Korvet::kTextColumns + i) & 0xFF;
-        text.push_back(code >= 0x20 && code < 0x7F ? static_cast<char>(code) : '?');
-    }
-    return text;
+    return korvettest::ScreenRow(rig.Machine().GetVideo(), row);
 }
 
-// The row that starts with the prompt; -1 when none does.
 int32_t PromptRow(CKorvetRig& rig) {
-    for (int32_t row = emu::CVideo_Korvet::kTextRows - 1; row >= 0; --row) {
-        if (ScreenRow(rig, row).compare(0, 2, "A>") == 0)
-            return row;
-    }
-    return -1;
+    return korvettest::PromptRow(rig.Machine().GetVideo());
 }
 
 // Boots the model from the system disk to the prompt; the state there.
