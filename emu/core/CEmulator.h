@@ -37,8 +37,8 @@
 //            2/3 second button down/up, 4 move), then x, then y
 //   special  low byte 4; 0x100 releases every key, 0x200 resets the mouse
 // A buffer that fills up ends with 0xFF04, so no key stays stuck. The queue is
-// no part of a saved state: writing or reading "_EMUCORE" resets it, so that
-// the machine that saved and one that loads let their keys go alike.
+// no part of a saved state: reading "_EMUCORE" resets it, so a loaded machine
+// starts with every key let go; a save leaves it alone, losing no typed key.
 //
 // Whole-state file (one model's state; "<settings name>.sav" in the "states"
 // folder of the program's writable folder):
@@ -210,7 +210,7 @@ public:
     // Emulation thread: hands the buffer's words to the machine and empties it.
     void ProcessInputEvents(CInputBuffer* buffer, bool* keySeen);
     // Both buffers become the single overflow word (everything released); after
-    // every state written or read.
+    // every state read.
     void ResetInputQueue();
 
     // --- Views and status (CEmulator_View.cpp) ----------------------------------------

@@ -164,13 +164,8 @@ bool CEmulator::ServeStateJob() {
     common::CStreamHolder* writer = m_stateWriter;
     if (writer != nullptr) {
         const bool done = WriteCoreSection(*writer);
-        if (done) {
-            // A load starts the queue afresh with every key let go; so does
-            // the save, so that a key held at the save is released at the same
-            // frame end in the machine that saved and in one that loads.
-            ResetInputQueue();
+        if (done)
             m_stateOperationFailed = false;
-        }
         m_stateWriter = nullptr;
         return done;
     }

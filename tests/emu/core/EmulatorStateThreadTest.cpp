@@ -114,6 +114,17 @@ TEST_F(EmulatorStateThreadTest, AStateLoadsIntoAFreshEmulatorAndSavesAgainToTheS
     EXPECT_TRUE(Probe().m_writes.WaitFor(2));
 }
 
+TEST_F(EmulatorStateThreadTest, AKeyTypedJustBeforeASaveStillReachesTheMachine) {
+    ASSERT_TRUE(m_core->Start(false, false));
+    m_core->PauseAndWait();
+    ASSERT_TRUE(m_core->PostKeyEvent('K', true));
+    ASSERT_TRUE(Save());
+    const int64_t frames = m_computer->m_frames.Get();
+    m_core->ReleasePause();
+    ASSERT_TRUE(m_computer->m_frames.WaitFor(frames + 3));
+    EXPECT_TRUE(m_computer->GetKeysService()->IsKeyDown('K'));
+}
+
 TEST_F(EmulatorStateThreadTest, ALoadIntoAStoppedComputerStartsItAndItRuns) {
     RunToDeviceBreak();
     ASSERT_TRUE(Save());
