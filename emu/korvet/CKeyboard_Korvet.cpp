@@ -15,9 +15,11 @@ namespace emu {
 
 namespace {
 
-// Version 1 adds the key changes waiting for a scan (PNDN to RDSN); a
-// version 0 record loads with none waiting.
-constexpr uint8_t kVersion = 1;
+// Version 1 adds the key changes waiting for a scan (PNDN to RDSN), version 2
+// the last key press (LPRC); a version 0 record loads with none waiting, a
+// version 1 record with no press for a long time.
+constexpr uint8_t kVersion = 2;
+constexpr uint8_t kVersionWithoutLastPress = 1;
 constexpr uint8_t kVersionWithoutPending = 0;
 
 constexpr int32_t Cell(int32_t row, int32_t column) {
@@ -116,7 +118,7 @@ bool TraceWanted(uint32_t mode, uint8_t result) {
 
 CKeyboard_Korvet::CKeyboard_Korvet()
     : m_downKeyAsNum5(false), m_keyTrace(kTraceNever), m_keyBreak(kTraceNever), m_matrix(), m_downArrowCell(-1),
-      m_processor(nullptr), m_lastReadCycle(0), m_scanStartCycle(0), m_readSeen(false), m_pending(), m_pendingHead(0),
+      m_processor(nullptr), m_lastReadCycle(0), m_scanStartCycle(0), m_lastPressCycle(0), m_readSeen(false), m_pending(), m_pendingHead(0),
       m_pendingCount(0) {
     SetName("Keyboard");
     SetShortName("KEYB");
@@ -175,7 +177,7 @@ bool CKeyboard_Korvet::SaveData(common::CStreamHolder& holder) {
 bool CKeyboard_Korvet::LoadData(common::CStreamHolder& holder, common::CNarrowString* errorText) {
     uint8_t version = 0xFF;
     if (!CKeyboard::LoadData(holder, errorText) || !holder.ReadUInt8Field(version, common::CNarrowString("VER")) ||
-        (version != kVersion && version != kVersionWithoutPending))
+        version > kVersion)
         return false;
     if (version == kVersionWithoutPending) {
         // Nothing waits and no scan has begun (RebuildMatrix clears both).
@@ -184,7 +186,10 @@ bool CKeyboard_Korvet::LoadData(common::CStreamHolder& holder, common::CNarrowSt
         m_scanStartCycle = 0;
         return true;
     }
-    return LoadPending(holder);
+    if (!LoadPending(holder))
+        return false;
+    return version == kVersionWithoutLastPress ||
+           holder.ReadUInt64Field(m_lastPressCycle, common::CNarrowString("LPRC"));
 }
 
 bool CKeyboard_Korvet::SavePending(common::CStreamHolder& holder) {
@@ -202,7 +207,8 @@ bool CKeyboard_Korvet::SavePending(common::CStreamHolder& holder) {
            holder.WriteBlobField(records.data(), m_pendingCount * kChangeRecord, common::CNarrowString("PNDG")) &&
            holder.WriteUInt64Field(m_lastReadCycle, common::CNarrowString("LRDC")) &&
            holder.WriteUInt64Field(m_scanStartCycle, common::CNarrowString("SSTC")) &&
-           holder.WriteBoolField(m_readSeen, common::CNarrowString("RDSN"));
+           holder.WriteBoolField(m_readSeen, common::CNarrowString("RDSN")) &&
+           holder.WriteUInt64Field(m_lastPressCycle, common::CNarrowString("LPRC"));
 }
 
 bool CKeyboard_Korvet::LoadPending(common::CStreamHolder& holder) {
@@ -288,29 +294,37 @@ void CKeyboard_Korvet::ChangeCell(int32_t cell, uint8_t down) {
     ++m_pendingCount;
 }
 
-void CKeyboard_Korvet::ApplyPending() {
-    // One change per cell per scan, no press in the scan that first sees a
-    // release (the program sees every tap go down and come up), and no
-    // modifier up while another key is down. A change that waits holds back
-    // every later change of its cell and every later press; later releases
-    // of other cells go on.
+void CKeyboard_Korvet::ApplyPending(uint64_t now) {
+    // One change per cell per scan, and no press in the scan that first sees
+    // a release (the program sees every tap go down and come up). A modifier
+    // goes up only after every press typed before its release, and not while
+    // another key is down that went down less than kLongestWait ago. A change
+    // that waits holds back every later change of its cell and every later
+    // press; later releases of other cells go on.
     uint8_t touched[kCells] = {};
     bool holdPresses = false;
+    bool pressWaits = false;
     int32_t kept = 0;
     for (int32_t i = 0; i < m_pendingCount; ++i) {
         const CCellChange change = m_pending[(m_pendingHead + i) % kPendingCapacity];
+        const bool modifier = IsModifierCell(change.cell);
         bool wait = touched[change.cell] != 0;
         if (!wait && m_matrix[change.cell] == change.down)
             continue;
-        if (!wait)
-            wait = change.down != 0 ? holdPresses : IsModifierCell(change.cell) && IsKeyHeld();
+        if (!wait && change.down != 0)
+            wait = holdPresses;
+        else if (!wait && modifier)
+            wait = pressWaits || (now - m_lastPressCycle < kLongestWait && IsKeyHeld());
         if (wait) {
             m_pending[(m_pendingHead + kept) % kPendingCapacity] = change;
             ++kept;
             holdPresses = true;
+            pressWaits = pressWaits || change.down != 0;
         } else {
             m_matrix[change.cell] = change.down;
             holdPresses = holdPresses || change.down == 0;
+            if (change.down != 0 && !modifier)
+                m_lastPressCycle = now;
         }
         touched[change.cell] = 1;
     }
@@ -349,7 +363,7 @@ uint8_t CKeyboard_Korvet::ReadMatrix(int32_t offset, uint8_t quiet) {
         if (!m_readSeen || now - m_lastReadCycle >= kScanGap || now - m_scanStartCycle >= kLongestScan) {
             if (m_pendingCount > 0) {
                 ApplyUnseen(now);
-                ApplyPending();
+                ApplyPending(now);
             }
             m_scanStartCycle = now;
             m_readSeen = true;
@@ -409,6 +423,7 @@ void CKeyboard_Korvet::ClearMatrix() {
     m_downArrowCell = -1;
     m_pendingHead = 0;
     m_pendingCount = 0;
+    m_lastPressCycle = 0;
     m_readSeen = false;
 }
 

@@ -38,22 +38,24 @@
 // matrix, and a cell changed there stays until that whole scan has read it.
 // A press also waits for a scan that saw the release before it, so a key
 // tapped and released inside one frame still reaches the program once; and a
-// modifier (row 7 but Escape) stays down while another key is down, so a
-// chord whose modifier goes up first still arrives whole. Keys typed faster
+// modifier (row 7 but Escape) goes up only after the presses typed before its
+// release, and stays down while another key pressed less than kLongestWait
+// ago is down, so a chord whose modifier goes up first still arrives whole. Keys typed faster
 // than the scans take them wait their turn: late, never lost. Only changes
 // that came while the program did not read at all, and that it still had not
 // read kLongestWait later, apply at once where it reads again, as a tap that
 // no read sees is lost on the machine too.
 // Without a processor (no scans to keep whole) changes apply at once.
 //
-// State (after the keyboard base's data): "VER" u8 1; then the waiting
+// State (after the keyboard base's data): "VER" u8 2; then the waiting
 // changes: "PNDN" u32, their count; "MTRX", the 88 cells as the program
 // reads them while changes wait (empty when none does); "PNDG", PNDN records
 // of due cycle u64, cell and state; "LRDC" and "SSTC" u64, the cycle counts
-// of the last read and of the scan's first; "RDSN" bool.
+// of the last read and of the scan's first; "RDSN" bool; "VER" 2 adds "LPRC"
+// u64, the cycle count of the last key press the program could see.
 // The load rebuilds the matrix from the key-state service's held keys, or
 // takes the saved one while changes wait. Version 0, without the waiting
-// changes, still loads with none waiting.
+// changes, still loads with none waiting; version 1 with LPRC 0.
 //
 // Emulation thread only; the settings bytes are also set by the Input menu.
 #include <cstdint>
@@ -143,7 +145,7 @@ private:
     // Sets a cell now, or queues the change for the next scan.
     void ChangeCell(int32_t cell, uint8_t down);
     // At the first read of a scan: the waiting changes that this scan may see.
-    void ApplyPending();
+    void ApplyPending(uint64_t now);
     // At the first read after a pause in the reads: the changes that came
     // during it and waited kLongestWait by `now` apply at once, unseen.
     void ApplyUnseen(uint64_t now);
@@ -164,6 +166,7 @@ private:
     CProcessorInterface* m_processor;        // the machine's main processor (not owned); null: no scans
     uint64_t m_lastReadCycle;                // the cycle count at the last processor read
     uint64_t m_scanStartCycle;               // ... at the first read of the current scan
+    uint64_t m_lastPressCycle;               // ... at the scan that last saw a key outside the modifiers go down
     bool m_readSeen;                         // a read happened since the start or the last load
     CCellChange m_pending[kPendingCapacity]; // ring of changes in arrival order
     int32_t m_pendingHead;

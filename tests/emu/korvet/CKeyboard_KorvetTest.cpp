@@ -359,7 +359,7 @@ TEST_F(KorvetKeyboardTest, LoadRefusesOtherVersionOrMissingField) {
     Key(0x41, true);
 
     Bytes otherVersion = good;
-    otherVersion[name + 4] = 2; // versions 0 and 1 load
+    otherVersion[name + 4] = 3; // versions 0 to 2 load
     EXPECT_FALSE(LoadKeyboardData(otherVersion));
     EXPECT_TRUE(m_keyboard->IsCellPressed(0, 1)); // left as it was
 
@@ -369,6 +369,13 @@ TEST_F(KorvetKeyboardTest, LoadRefusesOtherVersionOrMissingField) {
 
     EXPECT_TRUE(LoadKeyboardData(good));
     EXPECT_TRUE(m_keyboard->IsCellPressed(0, 1)); // A is still held by the key service
+
+    // Version 1 ends before the last press's cycle count.
+    const size_t lastPress = text.rfind("LPRC");
+    ASSERT_NE(std::string::npos, lastPress);
+    Bytes version1(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(lastPress - 5));
+    version1[name + 4] = 1;
+    EXPECT_TRUE(LoadKeyboardData(version1));
 }
 
 } // namespace

@@ -131,7 +131,7 @@ TEST(KorvetBoot, Korvet20BootIsTheSameToTheFrameAndByte) {
     EXPECT_EQ(rig.Machine().GetCpu()->GetCycleCount(), 23859540u);
     rig.Run(12 * kSecond - rig.Machine().GetCpu()->GetCycleCount());
     EXPECT_EQ(rig.Machine().GetCpu()->GetCycleCount(), 30000028u);
-    EXPECT_EQ(StateHash(rig.Save()), 0xDC5EFD17B353D764ull);
+    EXPECT_EQ(StateHash(rig.Save()), 0xF68EB2BDE930C36Full);
 }
 
 } // namespace
