@@ -22,9 +22,12 @@ KeyStateReader& KeyReader() {
     return s_reader;
 }
 
+// The key as it stood when the message being handled was sent, not as it is
+// now: a busy thread handles a Shift release after the next Shift press, and
+// the state of now would swallow that release.
 bool IsKeyPressed(int virtualKey) {
     KeyStateReader reader = KeyReader();
-    const SHORT state = reader != nullptr ? reader(virtualKey) : GetAsyncKeyState(virtualKey);
+    const SHORT state = reader != nullptr ? reader(virtualKey) : GetKeyState(virtualKey);
     return (state & 0x8000) != 0;
 }
 

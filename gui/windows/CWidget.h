@@ -28,9 +28,9 @@ class CCursor;
 // The window procedure of every toolkit window class and every subclassed control.
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Reads the state of one virtual key as GetAsyncKeyState does (high bit: pressed).
+// Reads the state of one virtual key as GetKeyState does (high bit: pressed).
 typedef SHORT (*KeyStateReader)(int virtualKey);
-// Test hook: replaces the reader of the modifier keys' state; null restores GetAsyncKeyState.
+// Test hook: replaces the reader of the modifier keys' state; null restores GetKeyState.
 void SetKeyStateReader(KeyStateReader reader);
 
 class CWidget : public virtual gui::CWidget {

@@ -166,6 +166,23 @@ TEST_F(Win32WidgetTest, ModifiersAreReportedPerSide) {
     EXPECT_TRUE(m_widget->m_keys[1].m_down && m_widget->m_keys[3].m_down && m_widget->m_keys[4].m_down);
 }
 
+// Without a test reader the sides come from the thread's key state as of the
+// message handled: with right Shift still down there, letting go of the left
+// reports the left alone, whatever the keys are now.
+TEST_F(Win32WidgetTest, ModifierSidesAreReadAsOfTheMessage) {
+    BYTE state[256] = {};
+    state[VK_SHIFT] = 0x80;
+    state[VK_RSHIFT] = 0x80;
+    ASSERT_TRUE(SetKeyboardState(state));
+    SendMessageW(m_window, WM_KEYUP, VK_SHIFT, 0x2A << 16);
+    state[VK_SHIFT] = 0;
+    state[VK_RSHIFT] = 0;
+    SetKeyboardState(state);
+    ASSERT_EQ(m_widget->m_keys.size(), 1u);
+    EXPECT_EQ(m_widget->m_keys[0].m_code, common::kKeyCodeLeftShift);
+    EXPECT_FALSE(m_widget->m_keys[0].m_down);
+}
+
 TEST_F(Win32WidgetTest, MouseCoordinatesAreSignExtended) {
     SendMessageW(m_window, WM_LBUTTONDOWN, 0, MAKELPARAM(-5, 7));
     EXPECT_EQ(m_widget->m_mouseX, -5);
