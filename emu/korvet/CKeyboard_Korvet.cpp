@@ -118,8 +118,8 @@ bool TraceWanted(uint32_t mode, uint8_t result) {
 
 CKeyboard_Korvet::CKeyboard_Korvet()
     : m_downKeyAsNum5(false), m_keyTrace(kTraceNever), m_keyBreak(kTraceNever), m_matrix(), m_downArrowCell(-1),
-      m_processor(nullptr), m_lastReadCycle(0), m_scanStartCycle(0), m_lastPressCycle(0), m_readSeen(false), m_pending(), m_pendingHead(0),
-      m_pendingCount(0) {
+      m_processor(nullptr), m_lastReadCycle(0), m_scanStartCycle(0), m_lastPressCycle(0), m_readSeen(false),
+      m_pending(), m_pendingHead(0), m_pendingCount(0) {
     SetName("Keyboard");
     SetShortName("KEYB");
 }

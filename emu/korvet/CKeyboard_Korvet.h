@@ -40,11 +40,11 @@
 // tapped and released inside one frame still reaches the program once; and a
 // modifier (row 7 but Escape) goes up only after the presses typed before its
 // release, and stays down while another key pressed less than kLongestWait
-// ago is down, so a chord whose modifier goes up first still arrives whole. Keys typed faster
-// than the scans take them wait their turn: late, never lost. Only changes
-// that came while the program did not read at all, and that it still had not
-// read kLongestWait later, apply at once where it reads again, as a tap that
-// no read sees is lost on the machine too.
+// ago is down, so a chord whose modifier goes up first still arrives whole.
+// Keys typed faster than the scans take them wait their turn: late, never
+// lost. Only changes that came while the program did not read at all, and
+// that it still had not read kLongestWait later, apply at once where it reads
+// again, as a tap that no read sees is lost on the machine too.
 // Without a processor (no scans to keep whole) changes apply at once.
 //
 // State (after the keyboard base's data): "VER" u8 2; then the waiting

@@ -384,10 +384,9 @@ bool CWidget::HandleKey(WPARAM wParam, LPARAM lParam, bool down) {
     bool leftPressed = IsKeyPressed(leftKey);
     bool rightPressed = IsKeyPressed(rightKey);
     if (down && !leftPressed && !rightPressed) {
-        // Let go again before this message came (a quick chord while the
-        // thread was busy): the message itself names the side, so the press
-        // still counts. Right Shift has its own scan code, right Ctrl and Alt
-        // the extended bit.
+        // A posted key message, never typed, leaves the key state as it was:
+        // the message itself names the side, so the press still counts. Right
+        // Shift has its own scan code, right Ctrl and Alt the extended bit.
         const bool right =
             virtualKey == VK_SHIFT ? ((lParam >> 16) & 0xFF) == kRightShiftScanCode : (lParam & kExtendedKeyBit) != 0;
         leftPressed = !right;

@@ -91,14 +91,19 @@ protected:
         ASSERT_NO_FATAL_FAILURE(CKorvetCoreFixture::SetUp());
         MakeCore();
     }
+    // A valid state, saved in a break after ten frames of running.
+    Bytes RunAndSave() {
+        EXPECT_TRUE(m_core->Start(false, false));
+        EXPECT_TRUE(m_frames.WaitForMore(10));
+        m_core->Break(false);
+        EXPECT_TRUE(m_core->SaveStateToFile(common::CPath(), false));
+        return ReadFile(StateFile());
+    }
 };
 
 TEST_F(EmulatorHostileStateThreadTest, HostileValuesNeitherStallBreakNorTakeMemory) {
-    ASSERT_TRUE(m_core->Start(false, false));
-    ASSERT_TRUE(m_frames.WaitForMore(10));
-    m_core->Break(false);
-    ASSERT_TRUE(m_core->SaveStateToFile(common::CPath(), false));
-    const Bytes valid = ReadFile(StateFile());
+    const Bytes valid = RunAndSave();
+    ASSERT_FALSE(valid.empty());
     const uint64_t kInt32Max = 0x7FFFFFFF;
     const uint64_t kInt32Min = 0x80000000;
     const CHostileField fields[] = {
@@ -150,11 +155,8 @@ TEST_F(EmulatorHostileStateThreadTest, HostileValuesNeitherStallBreakNorTakeMemo
 // times before the first frame, Break unanswered meanwhile. Neither field can
 // come from a save: each is refused alone and together.
 TEST_F(EmulatorHostileStateThreadTest, CycleCountersThatNoSaveWritesAreRefused) {
-    ASSERT_TRUE(m_core->Start(false, false));
-    ASSERT_TRUE(m_frames.WaitForMore(10));
-    m_core->Break(false);
-    ASSERT_TRUE(m_core->SaveStateToFile(common::CPath(), false));
-    const Bytes valid = ReadFile(StateFile());
+    const Bytes valid = RunAndSave();
+    ASSERT_FALSE(valid.empty());
     struct CCase {
         bool budget;  // MCYCL 65535, ECYCL as saved (0)
         bool busTick; // the bus tick due far beyond its period

@@ -26,10 +26,10 @@
 
 namespace {
 
-using machinetest::FirstDifference;
 using coretest::CCoreFixture;
 using coretest::CProbe;
 using coretest::HasLine;
+using machinetest::FirstDifference;
 
 using coretest::Bytes;
 using coretest::ReadFile;

@@ -371,9 +371,9 @@ TEST(KorvetTyping, ChordsAtMachineSpeedKeepTheirShift) {
         ASSERT_GE(row, 0);
         for (char letter = 'A'; letter <= 'J'; ++letter) {
             const bool dropRelease = busyHost && (letter & 1) != 0;
-            for (const CKeyStep& step : {CKeyStep{kLeftShift, true, 0}, CKeyStep{uint32_t(letter), true, 0},
-                                         CKeyStep{dropRelease ? 0u : kLeftShift, false, 0},
-                                         CKeyStep{uint32_t(letter), false, 0}}) {
+            for (const CKeyStep& step :
+                 {CKeyStep{kLeftShift, true, 0}, CKeyStep{uint32_t(letter), true, 0},
+                  CKeyStep{dropRelease ? 0u : kLeftShift, false, 0}, CKeyStep{uint32_t(letter), false, 0}}) {
                 if (step.key != 0)
                     rig.Machine().KeyEvent(step.key, step.pressed);
                 if (!busyHost)
