@@ -353,7 +353,14 @@ bool CProcessor::LoadData(common::CStreamHolder& holder, common::CNarrowString* 
         return false;
     // Below zero an event is simply due; the run loop subtracts slices from
     // the counter, which a value near the 32-bit minimum would overflow.
+    // Nor does the counter run past the nearest event, whose device (and
+    // every one due after it) would otherwise stay silent until it ran out.
     m_cyclesToEvent = toEvent < 0 ? 0 : toEvent;
+    for (const CCycleEvent* e = m_firstEvent; e != nullptr; e = e->m_next) {
+        const int32_t d = Distance(e->m_due, now);
+        if (d < m_cyclesToEvent)
+            m_cyclesToEvent = d > 0 ? d : 0;
+    }
     return holder.ReadMarker(chunk, common::CStreamHolder::kChunkEnd, nullptr);
 }
 

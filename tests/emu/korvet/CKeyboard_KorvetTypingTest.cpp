@@ -12,6 +12,7 @@
 
 #include "KorvetScreenText.h"
 #include "KorvetTestSupport.h"
+#include "emu/framework/DiskTestSupport.h"
 #include "emu/korvet/CKeyboard_Korvet.h"
 #include "emu/korvet/CVideo_Korvet.h"
 
@@ -356,6 +357,31 @@ TEST(KorvetTyping, WaitingTapSurvivesASaveAndLoad) {
     EXPECT_EQ(waiting, rig.Save());
     rig.Run(10 * kFrame);
     EXPECT_EQ(typed, Typed(rig, row));
+}
+
+// Keys typed ahead and still waiting in a state arrive after a load, and as
+// soon, when the state's countdown to the next event was set to its largest
+// value: no save writes one past the nearest event, and the machine neither
+// falls silent for it nor runs otherwise than from the unchanged state.
+TEST(KorvetTyping, WaitingKeysArriveWhateverCountdownTheStateHolds) {
+    CKorvetRig rig(CMachine_Korvet::kModelBios);
+    BootToPrompt(rig);
+    const int32_t row = PromptRow(rig);
+    ASSERT_GE(row, 0);
+    for (const char* key = "BCDEFGHIJK"; *key != 0; ++key)
+        Play(rig, {{uint32_t(*key), true, 0}, {uint32_t(*key), false, 0}});
+    rig.Run(kFrame + 777);
+    const korvettest::Bytes waiting = rig.Save();
+    korvettest::Bytes silencing = waiting;
+    ASSERT_TRUE(disktest::PatchField(silencing, "CBEVT", disktest::LittleEndian(0x7FFFFFFF, 4)));
+    ASSERT_TRUE(rig.Load(waiting));
+    rig.Run(2 * kSecond);
+    EXPECT_EQ("BCDEFGHIJK", Typed(rig, row));
+    const korvettest::Bytes after = rig.Save();
+    ASSERT_TRUE(rig.Load(silencing));
+    rig.Run(2 * kSecond);
+    EXPECT_EQ("BCDEFGHIJK", Typed(rig, row));
+    EXPECT_EQ(machinetest::FirstDifference(rig.Save(), after), "none");
 }
 
 // Shift chords as a script sends them, Shift up before the letter, each
