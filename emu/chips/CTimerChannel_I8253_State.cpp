@@ -1,4 +1,5 @@
 // The channel's state section, its settings keys and its Debug menu.
+#include <cmath>
 #include <new>
 #include <vector>
 
@@ -253,7 +254,9 @@ bool CTimerChannel_I8253::LoadData(common::CStreamHolder& holder, common::CNarro
         return false;
     if (!holder.ReadInt64Field(r.CEFF, CName("CEFF")))
         return false;
-    if (!ReadDouble(holder, r.STTM, "STTM"))
+    // The count started in the past: a later start would hold the counter,
+    // and the interrupts and sound it gives, until the time came.
+    if (!ReadDouble(holder, r.STTM, "STTM") || !std::isfinite(r.STTM) || r.STTM > GetNow())
         return false;
     if (!ReadDouble(holder, r.CETM, "CETM"))
         return false;

@@ -157,10 +157,13 @@ void CRunLoopTiming::RestartSpeedWindow(int64_t now) {
     m_speedWindowEnd = now + m_tickFrequency;
 }
 
-bool CRunLoopTiming::IsPlausible(double runningFrame) const {
+bool CRunLoopTiming::IsPlausible(double runningFrame, int32_t runningSlices) const {
     constexpr int32_t kLimit = INT32_MAX / 4;
+    // Within a factor of two of the running frame: a frame of a few cycles
+    // would leave the machine standing still, as would slices of none.
     if (!std::isfinite(m_cyclesPerFrame) || m_cyclesPerFrame <= 0 || m_cyclesPerFrame > kLimit ||
-        (runningFrame > 0 && m_cyclesPerFrame > 2 * runningFrame))
+        (runningFrame > 0 && (m_cyclesPerFrame > 2 * runningFrame || 2 * m_cyclesPerFrame < runningFrame)) ||
+        (runningSlices > 0 && m_slicesPerFrame > runningSlices))
         return false;
     const double longest = 2 * m_cyclesPerFrame + 1;
     return std::isfinite(m_fractionalCycles) && std::fabs(m_fractionalCycles) <= longest && m_slicesPerFrame >= 1 &&
@@ -191,8 +194,8 @@ bool CRunLoopTiming::Read(common::CStreamHolder& holder, common::CNarrowString* 
     if (!holder.ReadMarker(CName(kSectionName), common::CStreamHolder::kChunkBegin, nullptr) ||
         !holder.ReadUInt8Field(version, CName("VER")) || version == 0 ||
         !holder.ReadUInt8Field(revision, CName("VERR")) ||
-        (revision != kRevision && revision != kRevisionWithoutGuard) ||
-        !holder.ReadUInt8Field(maxs, CName("MAXS")) || maxs > 1)
+        (revision != kRevision && revision != kRevisionWithoutGuard) || !holder.ReadUInt8Field(maxs, CName("MAXS")) ||
+        maxs > 1)
         return false;
     if (maxs == 1) {
         // The state comes from a maximum-speed loop, which this system does not run.
@@ -201,16 +204,16 @@ bool CRunLoopTiming::Read(common::CStreamHolder& holder, common::CNarrowString* 
         return false;
     }
     const double runningFrame = m_cyclesPerFrame;
+    const int32_t runningSlices = m_slicesPerFrame;
     if (!holder.ReadInt32Field(m_sliceCycles, CName("PC")) || !holder.ReadInt32Field(m_deferredCycles, CName("PCR")) ||
         !holder.ReadInt32Field(m_slicesLeft, CName("PI")) || !ReadDouble(holder, m_fractionalCycles, "PFC") ||
         !ReadDouble(holder, m_cyclesPerFrame, "CPF") || !holder.ReadInt32Field(m_slicesPerFrame, CName("IPF")) ||
-        !holder.ReadInt32Field(m_frameIndex, CName("FI")) || !IsPlausible(runningFrame))
+        !holder.ReadInt32Field(m_frameIndex, CName("FI")) || !IsPlausible(runningFrame, runningSlices))
         return false;
     m_reentryGuard = CReentryGuard();
-    if (revision != kRevisionWithoutGuard &&
-        (!holder.ReadBoolField(m_reentryGuard.armed, CName("RGRD")) ||
-         !holder.ReadUInt32Field(m_reentryGuard.address, CName("RGAD")) ||
-         !holder.ReadBoolField(m_reentryGuard.pass, CName("RGPS"))))
+    if (revision != kRevisionWithoutGuard && (!holder.ReadBoolField(m_reentryGuard.armed, CName("RGRD")) ||
+                                              !holder.ReadUInt32Field(m_reentryGuard.address, CName("RGAD")) ||
+                                              !holder.ReadBoolField(m_reentryGuard.pass, CName("RGPS"))))
         return false;
     MeasureHostClock();
     return holder.ReadMarker(CName(kSectionName), common::CStreamHolder::kChunkEnd, nullptr);

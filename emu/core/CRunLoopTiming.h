@@ -109,11 +109,12 @@ public:
     // budgets beyond two frames, a frame count outside the speed window, a
     // non-finite double) fail the read.
     bool Read(common::CStreamHolder& holder, common::CNarrowString* errorText);
-    // Whether the timeline values are ones the loop can run with: a frame no
-    // longer than twice `runningFrame` (the cycles per frame of the machine
-    // that loads them; 0 when none runs yet), a slice and what it defers no
-    // longer than two such frames, so that the next slice ends in time.
-    bool IsPlausible(double runningFrame) const;
+    // Whether the timeline values are ones the loop can run with: a frame
+    // within a factor of two of `runningFrame` and no more slices to it than
+    // `runningSlices` (those of the machine that loads them; 0 when none runs
+    // yet), a slice and what it defers no longer than two such frames, so
+    // that the next slice ends in time.
+    bool IsPlausible(double runningFrame, int32_t runningSlices) const;
 };
 
 } // namespace emu

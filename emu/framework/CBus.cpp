@@ -1,7 +1,10 @@
 #include "emu/framework/CBus.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
+#include <vector>
 
 #include "common/CNarrowString.h"
 #include "common/CStreamHolder.h"
@@ -157,9 +160,12 @@ int32_t CBus::SetRate(int32_t rate, CProcessorInterface* processor) {
         return m_rate / kSoundBlocksPerSecond;
     // One tick event per bus: a rate set again replaces the earlier one.
     processor->RemoveEvents(OnBusFreqEvent, this);
-    const int32_t period = RoundQuotient(processor->GetFrequency(), m_rate);
-    processor->AddEvent(-period, OnBusFreqEvent, this, kBusFreqEventName, 0, 0);
+    processor->AddEvent(-GetTickPeriod(processor->GetFrequency()), OnBusFreqEvent, this, kBusFreqEventName, 0, 0);
     return 1;
+}
+
+int32_t CBus::GetTickPeriod(int32_t processorFrequency) const {
+    return m_rate > 0 ? RoundQuotient(processorFrequency, m_rate) : 0;
 }
 
 void CBus::Tick() {
@@ -434,6 +440,18 @@ bool CBus::SaveData(common::CStreamHolder& holder) {
 }
 
 bool CBus::LoadData(common::CStreamHolder& holder, common::CNarrowString* /*errorText*/) {
+    // The frequencies the devices asked for: a loaded event of the same
+    // device and callback asks for no other.
+    struct CRequest {
+        PeriodicCallback callback;
+        CObject* user;
+        int32_t frequency;
+    };
+    std::vector<CRequest> requests;
+    for (const CPeriodicEvent* node = m_firstEvent; node != nullptr; node = node->m_next) {
+        if (node->m_kind == kKindPeriodic)
+            requests.push_back({node->m_callback, node->m_user, node->m_requestedFrequency});
+    }
     ReleaseAll();
     const CName chunk(kChunkName);
     uint8_t version = 0xFF;
@@ -442,6 +460,10 @@ bool CBus::LoadData(common::CStreamHolder& holder, common::CNarrowString* /*erro
     if (!holder.ReadMarker(chunk, common::CStreamHolder::kChunkBegin, nullptr) ||
         !holder.ReadUInt8Field(version, CName("VER")) || version != kChunkVersion ||
         !holder.ReadInt32Field(m_rate, CName("CRFRQ")) || !holder.ReadInt32Field(tickCounter, CName("CNFRQ")))
+        return false;
+    // Only the rates that SetRate chooses, or none yet: every divider and the
+    // tick period follow from it.
+    if (m_rate != 0 && std::find(std::begin(kRates), std::end(kRates), m_rate) == std::end(kRates))
         return false;
     m_tickCounter = static_cast<uint32_t>(tickCounter);
     if (!holder.ReadUInt32Field(count, CName("CNEVT")))
@@ -475,9 +497,13 @@ bool CBus::LoadData(common::CStreamHolder& holder, common::CNarrowString* /*erro
             // Only an event that has not yet seen a tick can lack its marker.
             if (noStartMarker && m_tickCounter != 0)
                 return false;
-            added = AddEvent(static_cast<int32_t>(common::LoadLittle<uint32_t>(record + 16)),
-                             reinterpret_cast<PeriodicCallback>(entry.m_function), entry.m_target, registryName, data0,
-                             data1, noStartMarker);
+            const int32_t frequency = static_cast<int32_t>(common::LoadLittle<uint32_t>(record + 16));
+            const auto callback = reinterpret_cast<PeriodicCallback>(entry.m_function);
+            for (const CRequest& request : requests) {
+                if (request.callback == callback && request.user == entry.m_target && request.frequency != frequency)
+                    return false;
+            }
+            added = AddEvent(frequency, callback, entry.m_target, registryName, data0, data1, noStartMarker);
         } else if (kind == kKindSoundStream && entry.m_kind == kCallbackSoundProducer) {
             const uint32_t streamWord = common::LoadLittle<uint32_t>(record + 20);
             added = AddSoundStream(streamWord & 0xFFFFFF, streamWord >> 24,
@@ -487,10 +513,16 @@ bool CBus::LoadData(common::CStreamHolder& holder, common::CNarrowString* /*erro
         if (!added)
             return false;
         CPeriodicEvent* node = m_lastEvent;
+        // The divider and frequency are those the rate gives the request, and
+        // the countdown never exceeds the divider: a longer one would keep the
+        // event's device silent for as many ticks.
+        const int32_t countdown = static_cast<int32_t>(common::LoadLittle<uint32_t>(record + 12));
+        if (static_cast<int32_t>(common::LoadLittle<uint32_t>(record + 4)) != node->m_effectiveFrequency ||
+            static_cast<int32_t>(common::LoadLittle<uint32_t>(record + 8)) != node->m_divider || countdown < 0 ||
+            countdown > node->m_divider)
+            return false;
         node->m_kind = kind;
-        node->m_effectiveFrequency = static_cast<int32_t>(common::LoadLittle<uint32_t>(record + 4));
-        node->m_divider = static_cast<int32_t>(common::LoadLittle<uint32_t>(record + 8));
-        node->m_countdown = static_cast<int32_t>(common::LoadLittle<uint32_t>(record + 12));
+        node->m_countdown = countdown;
         node->m_requestedFrequency = static_cast<int32_t>(common::LoadLittle<uint32_t>(record + 16));
         node->m_fireCount = static_cast<uint64_t>(common::LoadLittle<uint32_t>(record + 24)) |
                             static_cast<uint64_t>(common::LoadLittle<uint32_t>(record + 28)) << 32;

@@ -126,6 +126,8 @@ public:
     void SetRegistering(bool on) { m_registering = on; }
     bool IsRegistering() const { return m_registering; }
 
+    // The processor cycles between two ticks at the bus's rate.
+    int32_t GetTickPeriod(int32_t processorFrequency) const;
     // The processor-event callback of the bus tick; user is the bus.
     static bool OnBusFreqEvent(CObject* user, int32_t* period, uint32_t* data, CProcessorInterface* processor);
     // The sound pump of a stream node, once per block.
@@ -172,7 +174,7 @@ private:
     int32_t m_rate;               // Hz
     uint32_t m_tickCounter;
     bool m_soundPaused;
-    CSoundOutput* m_prototype; // the host's; not owned
+    CSoundOutput* m_prototype;                 // the host's; not owned
     const char* m_failedSoundOutput = nullptr; // the output's static name; not owned
     bool m_registering;
 };

@@ -297,9 +297,13 @@ bool CProcessor::LoadData(common::CStreamHolder& holder, common::CNarrowString* 
         !holder.ReadBoolField(m_fault, CName("WFLT")) || !holder.ReadBoolField(m_eventsStarted, CName("STEVT")) ||
         !holder.ReadUInt32Field(count, CName("CNEVT")))
         return false;
+    // Interrupts wait at most the delay after an entry; the last frequency
+    // change lies in the past, or the nominal time would wrap.
+    const uint64_t now = GetCycleCount();
+    if (m_hwid < 0 || m_hwid > kInterruptDelayAfterEntry || m_lastCycles > now)
+        return false;
 
     RecycleAllEvents();
-    const uint64_t now = GetCycleCount();
     common::CNarrowString fieldName;
     common::CNarrowString owner;
     common::CNarrowString name;
@@ -329,6 +333,9 @@ bool CProcessor::LoadData(common::CStreamHolder& holder, common::CNarrowString* 
                       data1))
             return false;
         CCycleEvent* e = m_lastEvent;
+        // The bus tick's period follows from the bus's rate.
+        if (e->m_user == m_bus && e->m_period != m_bus->GetTickPeriod(m_frequency))
+            return false;
         e->m_reserved1 = common::LoadLittle<uint32_t>(record + 0);
         e->m_reserved2 = common::LoadLittle<uint32_t>(record + 4);
         e->m_reserved3 = common::LoadLittle<uint32_t>(record + 16);
@@ -486,6 +493,9 @@ void CProcessor::AddWaitCycles(int32_t cycles) {
         m_waitCycles = 0;
     }
     m_waitCycles += c;
+    // The waits bring the next event as much nearer: the counter says so, so
+    // that an event they made due fires at the next RunDueEvents.
+    m_cyclesToEvent = m_cyclesToEvent > c ? m_cyclesToEvent - c : 0;
 }
 
 bool CProcessor::UsesBaseFrequency() {

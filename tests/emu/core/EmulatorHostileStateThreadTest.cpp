@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
+#include <utility>
 
 #include "CoreTestSupport.h"
 #include "common/CPath.h"
@@ -65,10 +66,10 @@ bool SetField(Bytes& bytes, const CHostileField& field) {
     }
 }
 
-// The remaining time of the processor event `name` (base-frequency cycles,
-// bytes 8 to 15 of the "DTEVT<n>" record that follows its "NMEVT<n>" name).
-// False when there is no such event.
-bool SetEventRemaining(Bytes& bytes, const char* name, uint64_t remaining) {
+// `width` bytes at `offset` of the "DTEVT<n>" record that follows the event
+// name `name` (its first one in the state: the bus's events come before the
+// processor's). False when there is no such event.
+bool SetEventWord(Bytes& bytes, const char* name, int offset, int width, uint64_t value) {
     const std::string text(name);
     auto at = std::search(bytes.begin(), bytes.end(), text.begin(), text.end());
     const std::string record("DTEVT");
@@ -79,10 +80,16 @@ bool SetEventRemaining(Bytes& bytes, const char* name, uint64_t remaining) {
     // The field name's length byte stands two before it; then the type byte
     // and the blob's byte count.
     const std::ptrdiff_t nameLength = at[-2];
-    auto value = at + nameLength + 5 + 8;
-    for (int i = 0; i < 8; ++i)
-        value[i] = static_cast<uint8_t>(remaining >> (8 * i));
+    auto word = at + nameLength + 5 + offset;
+    for (int i = 0; i < width; ++i)
+        word[i] = static_cast<uint8_t>(value >> (8 * i));
     return true;
+}
+
+uint64_t DoubleBits(double value) {
+    uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof(bits));
+    return bits;
 }
 
 class EmulatorHostileStateThreadTest : public coretest::CKorvetCoreFixture {
@@ -149,36 +156,71 @@ TEST_F(EmulatorHostileStateThreadTest, HostileValuesNeitherStallBreakNorTakeMemo
     }
 }
 
-// A slice budget that the slice has not spent (MCYCL above ECYCL) steps the
-// cycle count back at the next slice; with the bus tick due far ahead, its due
-// time then lies beyond the 32-bit distance and the tick fired millions of
-// times before the first frame, Break unanswered meanwhile. Neither field can
-// come from a save: each is refused alone and together.
-TEST_F(EmulatorHostileStateThreadTest, CycleCountersThatNoSaveWritesAreRefused) {
+// Values that no save writes, each of which held the machine or a device
+// still: a slice budget that the slice has not spent (MCYCL above ECYCL)
+// stepped the cycle count back, and with the bus tick due far ahead its due
+// time lay beyond the 32-bit distance, so that the tick fired millions of
+// times before the first frame; an interrupt delay, a bus tick period or
+// countdown, a timer start in the future, a last frequency change ahead of
+// the cycle count, a bus rate of 1 Hz, frames of half the cycles or slices of
+// none kept interrupts, timers, sound or the whole machine waiting for
+// minutes. Each is refused.
+TEST_F(EmulatorHostileStateThreadTest, ValuesThatNoSaveWritesAreRefused) {
     const Bytes valid = RunAndSave();
     ASSERT_FALSE(valid.empty());
-    struct CCase {
-        bool budget;  // MCYCL 65535, ECYCL as saved (0)
-        bool busTick; // the bus tick due far beyond its period
+    using Patch = bool (*)(Bytes&);
+    const std::pair<const char*, Patch> cases[] = {
+        {"MCYCL and bus tick",
+         [](Bytes& b) {
+             return SetField(b, {"MCYCL", 0, 4, 65535}) && SetEventWord(b, "_BusFreqEvent", 8, 8, uint64_t{1} << 40);
+         }},
+        {"MCYCL 65535",
+         [](Bytes& b) {
+             return SetField(b, {"MCYCL", 0, 4, 65535});
+         }},
+        {"bus tick due 2^40 ahead", [](Bytes& b) { return SetEventWord(b, "_BusFreqEvent", 8, 8, uint64_t{1} << 40); }},
+        {"bus tick period", [](Bytes& b) { return SetEventWord(b, "_BusFreqEvent", 24, 4, 0x7FFFFFFF); }},
+        {"HWID",
+         [](Bytes& b) {
+             return SetField(b, {"HWID", 0, 4, 0x7FFFFFFF});
+         }},
+        {"LCYCL",
+         [](Bytes& b) {
+             return SetField(b, {"LCYCL", 0, 8, uint64_t{1} << 40});
+         }},
+        {"bus rate",
+         [](Bytes& b) {
+             return SetField(b, {"CRFRQ", 0, 4, 1});
+         }},
+        {"timer update countdown", [](Bytes& b) { return SetEventWord(b, "UpdateEvent", 12, 4, 0x7FFFFFFF); }},
+        {"timer start",
+         [](Bytes& b) {
+             return SetField(b, {"STTM", -1, 8, DoubleBits(1e18), true});
+         }},
+        {"CPF",
+         [](Bytes& b) {
+             return SetField(b, {"CPF", 0, 8, DoubleBits(24999.0), true});
+         }},
+        {"IPF",
+         [](Bytes& b) {
+             return SetField(b, {"IPF", 0, 4, 1000000});
+         }},
     };
-    const CCase cases[] = {{true, true}, {true, false}, {false, true}};
-    for (const CCase& c : cases) {
-        SCOPED_TRACE(std::string(c.budget ? "MCYCL " : "") + (c.busTick ? "bus tick" : ""));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first);
         Bytes hostile = valid;
-        if (c.budget) {
-            ASSERT_TRUE(SetField(hostile, {"MCYCL", 0, 4, 65535}));
-        }
-        if (c.busTick) {
-            ASSERT_TRUE(SetEventRemaining(hostile, "_BusFreqEvent", uint64_t{1} << 40));
-        }
+        ASSERT_TRUE(c.second(hostile));
         WriteFile(StateFile(), hostile);
         if (!m_core->IsActive()) {
             ASSERT_TRUE(m_core->Start(false, false));
         }
         EXPECT_FALSE(m_core->LoadStateFromFile(common::CPath(), false));
-        EXPECT_TRUE(coretest::HasLine(m_core->GetConsole(),
-                                      "![ERROR] Error while loading state from file \"korvet20.sav\" (state loaded "
-                                      "only in part, the machine must be restarted)"))
+        // The run loop's section comes before the machine's: refused there, nothing is loaded.
+        const bool loop = std::string(c.first) == "CPF" || std::string(c.first) == "IPF";
+        EXPECT_TRUE(coretest::HasLine(
+            m_core->GetConsole(),
+            std::string("![ERROR] Error while loading state from file \"korvet20.sav\" (") +
+                (loop ? "incorrect version or format)" : "state loaded only in part, the machine must be restarted)")))
             << ::testing::PrintToString(coretest::ConsoleLines(m_core->GetConsole()));
         EXPECT_FALSE(m_core->IsActive()) << "a refused load leaves the emulation stopped";
     }

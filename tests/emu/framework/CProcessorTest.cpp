@@ -101,6 +101,20 @@ TEST_F(ProcessorTest, CycleCountAddsSliceProgressAndWaitCycles) {
     EXPECT_EQ(Cpu().GetCycleCount(), 1055u);
 }
 
+// Waits added between slices bring the next event as much nearer; one they
+// made overdue fires at the next RunDueEvents, catching up.
+TEST_F(ProcessorTest, WaitsOutsideASliceBringTheNextEventNearer) {
+    ASSERT_TRUE(Cpu().AddEvent(100, CRecorder::OnCycleEvent, m_rig.m_timer, "Tick", 0, 0));
+    Cpu().StartEvents();
+    Cpu().AddWaitCycles(30);
+    EXPECT_EQ(Cpu().GetCyclesToEvent(), 70);
+    Cpu().AddWaitCycles(500);
+    EXPECT_EQ(Cpu().GetCyclesToEvent(), 0);
+    Cpu().RunDueEvents();
+    EXPECT_EQ(m_rig.m_timer->m_firings.size(), 5u);
+    EXPECT_EQ(Cpu().GetCyclesToEvent(), 70);
+}
+
 TEST_F(ProcessorTest, PositivePeriodFiresEveryPeriodAndKeepsTheCounter) {
     ASSERT_TRUE(Cpu().AddEvent(100, CRecorder::OnCycleEvent, m_rig.m_timer, "Tick", 7, 8));
     Cpu().StartEvents();
