@@ -25,6 +25,10 @@
 //   without a start marker), effective frequency, divider, countdown,
 //   requested frequency u32, stream word u32 ((bits << 24) | rate for a sound
 //   stream, else 0), fire count u64, data0, data1 u32; little-endian.
+//   Loading refuses a rate that SetRate does not choose, a divider or
+//   effective frequency other than the rate gives the request, a countdown
+//   outside 0 to the divider, and a request other than the one the same
+//   device's running event makes.
 //
 // Emulation thread only; ticks, adding and removing events allocate nothing
 // once the node list has grown.
