@@ -33,8 +33,10 @@
 //   name; an unknown name fails the load. So do fields that no save writes:
 //   MCYCL other than ECYCL (states are taken between slices), an event due
 //   more than one period ahead, HWID outside 0 to the delay after an entry,
-//   LCYCL past the cycle count and a bus tick period other than the bus's
-//   rate gives. CBEVT is cut back to the nearest event's due time.
+//   LCYCL past the cycle count, a bus tick period other than the bus's rate
+//   gives and any other event's period other than that of the live event of
+//   the same user, callback and name. CBEVT is cut back to the nearest event's due
+//   time.
 //
 // Memory accessors: every address is ANDed with the process-wide address mask.
 // The direct path reads the memory map's page table (shared by all processors

@@ -161,7 +161,7 @@ TEST_F(EmulatorHostileStateThreadTest, HostileValuesNeitherStallBreakNorTakeMemo
 // stepped the cycle count back, and with the bus tick due far ahead its due
 // time lay beyond the 32-bit distance, so that the tick fired millions of
 // times before the first frame; an interrupt delay, a bus tick period or
-// countdown, a timer start in the future, a last frequency change ahead of
+// countdown, a video line period, a timer start in the future, a last frequency change ahead of
 // the cycle count, a bus rate of 1 Hz, frames of half the cycles or slices of
 // none kept interrupts, timers, sound or the whole machine waiting for
 // minutes. Each is refused.
@@ -192,6 +192,7 @@ TEST_F(EmulatorHostileStateThreadTest, ValuesThatNoSaveWritesAreRefused) {
          [](Bytes& b) {
              return SetField(b, {"CRFRQ", 0, 4, 1});
          }},
+        {"video line period", [](Bytes& b) { return SetEventWord(b, "RenderEvent", 24, 4, 0x7FFFFFFF); }},
         {"timer update countdown", [](Bytes& b) { return SetEventWord(b, "UpdateEvent", 12, 4, 0x7FFFFFFF); }},
         {"timer start",
          [](Bytes& b) {

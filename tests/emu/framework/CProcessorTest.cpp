@@ -329,8 +329,8 @@ TEST_F(ProcessorStateTest, LoadRestoresEventsByOwnerAndName) {
     CRig other;
     other.Power();
     other.m_bus->SetRegistering(true);
-    ASSERT_TRUE(other.m_cpu->AddEvent(5, CRecorder::OnCycleEvent, other.m_timer, "Tick", 0, 0));
-    ASSERT_TRUE(other.m_cpu->AddEvent(5, CRecorder::OnCycleEvent, other.m_video, "Tick", 0, 0));
+    ASSERT_TRUE(other.m_cpu->AddEvent(100, CRecorder::OnCycleEvent, other.m_timer, "Tick", 0, 0));
+    ASSERT_TRUE(other.m_cpu->AddEvent(40, CRecorder::OnCycleEvent, other.m_video, "Tick", 0, 0));
     other.m_bus->SetRegistering(false);
     other.m_cpu->Advance(1000);
     ASSERT_TRUE(proctest::LoadBytes(*other.m_cpu, saved));
@@ -387,8 +387,8 @@ TEST_F(ProcessorStateTest, OverdueEventIsRestoredDueAtOnceUnderTimeScaling) {
     CRig other;
     other.Power();
     other.m_bus->SetRegistering(true);
-    ASSERT_TRUE(other.m_cpu->AddEvent(5, CRecorder::OnCycleEvent, other.m_timer, "Tick", 0, 0));
-    ASSERT_TRUE(other.m_cpu->AddEvent(5, CRecorder::OnCycleEvent, other.m_video, "Tick", 0, 0));
+    ASSERT_TRUE(other.m_cpu->AddEvent(100, CRecorder::OnCycleEvent, other.m_timer, "Tick", 0, 0));
+    ASSERT_TRUE(other.m_cpu->AddEvent(40, CRecorder::OnCycleEvent, other.m_video, "Tick", 0, 0));
     other.m_bus->SetRegistering(false);
     other.m_cpu->SetTimeScaling(true);
     ASSERT_TRUE(proctest::LoadBytes(*other.m_cpu, saved));
