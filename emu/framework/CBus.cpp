@@ -492,18 +492,18 @@ bool CBus::LoadData(common::CStreamHolder& holder, common::CNarrowString* /*erro
         const bool noStartMarker = (kindWord & kNoStartMarker) != 0;
         const uint32_t data0 = common::LoadLittle<uint32_t>(record + 32);
         const uint32_t data1 = common::LoadLittle<uint32_t>(record + 36);
+        const int32_t requested = static_cast<int32_t>(common::LoadLittle<uint32_t>(record + 16));
         bool added = false;
         if (kind == kKindPeriodic && entry.m_kind == kCallbackBusEvent) {
             // Only an event that has not yet seen a tick can lack its marker.
             if (noStartMarker && m_tickCounter != 0)
                 return false;
-            const int32_t frequency = static_cast<int32_t>(common::LoadLittle<uint32_t>(record + 16));
             const auto callback = reinterpret_cast<PeriodicCallback>(entry.m_function);
             for (const CRequest& request : requests) {
-                if (request.callback == callback && request.user == entry.m_target && request.frequency != frequency)
+                if (request.callback == callback && request.user == entry.m_target && request.frequency != requested)
                     return false;
             }
-            added = AddEvent(frequency, callback, entry.m_target, registryName, data0, data1, noStartMarker);
+            added = AddEvent(requested, callback, entry.m_target, registryName, data0, data1, noStartMarker);
         } else if (kind == kKindSoundStream && entry.m_kind == kCallbackSoundProducer) {
             const uint32_t streamWord = common::LoadLittle<uint32_t>(record + 20);
             added = AddSoundStream(streamWord & 0xFFFFFF, streamWord >> 24,
@@ -523,7 +523,7 @@ bool CBus::LoadData(common::CStreamHolder& holder, common::CNarrowString* /*erro
             return false;
         node->m_kind = kind;
         node->m_countdown = countdown;
-        node->m_requestedFrequency = static_cast<int32_t>(common::LoadLittle<uint32_t>(record + 16));
+        node->m_requestedFrequency = requested;
         node->m_fireCount = static_cast<uint64_t>(common::LoadLittle<uint32_t>(record + 24)) |
                             static_cast<uint64_t>(common::LoadLittle<uint32_t>(record + 28)) << 32;
         node->m_data[0] = data0;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "common/CStreamHolder.h"
 #include "common/LittleEndian.h"
@@ -24,9 +25,6 @@ const int32_t kInt32Max = std::numeric_limits<int32_t>::max();
 // out of the 32-bit distance.
 const int32_t kMaxLoadedSliceCycles = 1 << 20;
 const int32_t kMaxPaidCycles = 255;
-// Live events whose period a loaded one of the same user and callback must
-// repeat; a machine has a handful, so a fixed table keeps loading allocation-free.
-const int kMaxCheckedEvents = 16;
 
 // floor(v + 0.5), saturated to the 64-bit range (NaN gives 0), so that a
 // ratio read from a damaged state cannot make a conversion undefined.
@@ -314,11 +312,12 @@ bool CProcessor::LoadData(common::CStreamHolder& holder, common::CNarrowString* 
         const CObject* user;
         const char* name;
         int32_t period;
-    } live[kMaxCheckedEvents];
-    int liveCount = 0;
-    for (const CCycleEvent* e = m_firstEvent; e != nullptr && liveCount < kMaxCheckedEvents; e = e->m_next)
+    };
+    std::vector<CLivePeriod> live;
+    for (const CCycleEvent* e = m_firstEvent; e != nullptr; e = e->m_next) {
         if (e->m_user != m_bus)
-            live[liveCount++] = {e->m_callback, e->m_user, e->m_name != nullptr ? e->m_name : "", e->m_period};
+            live.push_back({e->m_callback, e->m_user, e->m_name != nullptr ? e->m_name : "", e->m_period});
+    }
     RecycleAllEvents();
     common::CNarrowString fieldName;
     common::CNarrowString owner;
@@ -352,10 +351,11 @@ bool CProcessor::LoadData(common::CStreamHolder& holder, common::CNarrowString* 
         // The bus tick's period follows from the bus's rate.
         if (e->m_user == m_bus && e->m_period != m_bus->GetTickPeriod(m_frequency))
             return false;
-        for (int j = 0; j < liveCount; ++j)
-            if (live[j].callback == e->m_callback && live[j].user == e->m_user &&
-                std::strcmp(live[j].name, name.GetNarrow()) == 0 && live[j].period != e->m_period)
+        for (const CLivePeriod& l : live) {
+            if (l.callback == e->m_callback && l.user == e->m_user && std::strcmp(l.name, name.GetNarrow()) == 0 &&
+                l.period != e->m_period)
                 return false;
+        }
         e->m_reserved1 = common::LoadLittle<uint32_t>(record + 0);
         e->m_reserved2 = common::LoadLittle<uint32_t>(record + 4);
         e->m_reserved3 = common::LoadLittle<uint32_t>(record + 16);

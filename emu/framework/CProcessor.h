@@ -35,8 +35,8 @@
 //   more than one period ahead, HWID outside 0 to the delay after an entry,
 //   LCYCL past the cycle count, a bus tick period other than the bus's rate
 //   gives and any other event's period other than that of the live event of
-//   the same user, callback and name. CBEVT is cut back to the nearest event's due
-//   time.
+//   the same user, callback and name. CBEVT is cut back to the nearest
+//   event's due time.
 //
 // Memory accessors: every address is ANDed with the process-wide address mask.
 // The direct path reads the memory map's page table (shared by all processors

@@ -161,10 +161,10 @@ TEST_F(EmulatorHostileStateThreadTest, HostileValuesNeitherStallBreakNorTakeMemo
 // stepped the cycle count back, and with the bus tick due far ahead its due
 // time lay beyond the 32-bit distance, so that the tick fired millions of
 // times before the first frame; an interrupt delay, a bus tick period or
-// countdown, a video line period, a timer start in the future, a last frequency change ahead of
-// the cycle count, a bus rate of 1 Hz, frames of half the cycles or slices of
-// none kept interrupts, timers, sound or the whole machine waiting for
-// minutes. Each is refused.
+// countdown, a video line period, a timer start in the future, a last
+// frequency change ahead of the cycle count, a bus rate of 1 Hz, frames of
+// half the cycles or slices of none kept interrupts, timers, sound, the
+// screen or the whole machine waiting for minutes. Each is refused.
 TEST_F(EmulatorHostileStateThreadTest, ValuesThatNoSaveWritesAreRefused) {
     const Bytes valid = RunAndSave();
     ASSERT_FALSE(valid.empty());
