@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "common/CList.h"
 #include "common/CScopedLock.h"
@@ -177,6 +179,44 @@ bool CTextConsole::GetLine(int32_t index, CString& text, ARGB& colour) {
         return false;
     text.AssignString(*item->m_name);
     colour = ColourOf(item->m_value);
+    return true;
+}
+
+bool CTextConsole::FindLastMessage(const char* tag, CNarrowString& message) {
+    const std::string wanted(tag);
+    // Newest first, until the tagged line.
+    std::vector<std::string> newest;
+    auto reached = [&](const CString& line) {
+        CNarrowString narrow;
+        narrow.AssignString(line);
+        newest.emplace_back(narrow.GetNarrow());
+        return newest.back().compare(0, wanted.size(), wanted) == 0;
+    };
+    bool found = false;
+    {
+        CScopedLock pendingLock(&m_pendingLock);
+        for (auto it = m_pending.rbegin(); it != m_pending.rend() && !found; ++it)
+            found = reached(*it->m_text);
+        CScopedLock linesLock(&m_linesLock);
+        for (int32_t i = m_lines.GetCount() - 1; i >= 0 && !found; --i) {
+            if (const CString* line = m_lines.GetAt(i))
+                found = reached(*line);
+        }
+    }
+    if (!found)
+        return false;
+    std::string text = newest.back().substr(wanted.size());
+    for (auto it = newest.rbegin() + 1; it != newest.rend() && it->compare(0, 1, "[") != 0; ++it) {
+        const size_t start = it->find_first_not_of(' ');
+        if (start == std::string::npos)
+            continue;
+        if (!text.empty() && text.back() != ' ')
+            text += ' ';
+        text += it->substr(start);
+    }
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    message.AssignNarrow(text.c_str());
     return true;
 }
 

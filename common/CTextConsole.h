@@ -112,6 +112,10 @@ public:
     // Copies line index's text into text; false when there is no such line.
     bool GetLine(int32_t index, CString& text, ARGB& colour);
     int32_t GetPendingLineCount();
+    // The newest line, pending ones included, that begins with tag, without
+    // the tag and with the untagged lines after it (a list of names, say)
+    // joined on; false when no line begins with it (any thread).
+    bool FindLastMessage(const char* tag, CNarrowString& message);
 
     // The command line and its editing state (user-interface thread). The
     // selection runs from the cursor to cursor + selection.

@@ -484,6 +484,8 @@ private:
     std::atomic<common::CStreamHolder*> m_stateWriter; // the poster's; not owned
     std::atomic<common::CStreamHolder*> m_stateReader; // the poster's; not owned
     std::atomic<bool> m_stateOperationFailed;
+    // Why the emulation thread's part of a load failed: its state section, or
+    // the machine's start for a load into a stopped emulation.
     common::CNarrowString m_errorText;
     // Written by the emulation thread at its end, read after it was joined.
     std::vector<common::CPath> m_unsavedSettingsFiles;

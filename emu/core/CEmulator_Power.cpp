@@ -13,6 +13,8 @@ namespace {
 
 // Bus samples per 1/50 s for the "EmuSyncFreq" values 0 to 4; the rate is 50 times that.
 constexpr int32_t kSyncRates[CEmulator::kSyncRateCount] = {98, 221, 294, 441, 882};
+// The machine's start says why it failed in a console line with this tag.
+const char kErrorTag[] = "[ERROR] ";
 
 } // namespace
 
@@ -63,6 +65,9 @@ bool CEmulator::PowerOn() {
         m_statusChanged = true;
     }
     if (!started || m_machine->GetProcessorCount() != 1 || processor == nullptr) {
+        // A load that started the machine gives the start's own reason.
+        if (!started)
+            m_console.FindLastMessage(kErrorTag, m_errorText);
         PowerOff();
         return false;
     }

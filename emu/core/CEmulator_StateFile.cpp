@@ -264,16 +264,18 @@ bool CEmulator::LoadStateBody(common::CStream& stream, bool lockHeld, bool* star
         if (!lockHeld)
             m_coreLock.Enter();
     }
+    m_errorText.Clear();
     if (!m_active) {
         m_machine->SetStateFlag(true);
         *startedHere = Start(true, false);
         m_machine->SetStateFlag(false);
-        if (!*startedHere)
-            return false;
     }
-    if (!m_inRunLoop)
+    if (!m_inRunLoop) {
+        // A machine that could not start (no system disk, no ROM) says why.
+        if (!m_errorText.IsEmpty())
+            reason.AssignString(m_errorText);
         return false;
-    m_errorText.Clear();
+    }
     if (!PostStateJob(m_stateReader, &holder)) {
         if (!m_errorText.IsEmpty())
             reason.AssignString(m_errorText);

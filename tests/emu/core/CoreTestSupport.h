@@ -302,8 +302,7 @@ protected:
         m_location.reset();
     }
     void MakeCore(emu::CSoundOutput* sound = new emu::CSoundOutput()) {
-        m_core = new emu::CEmulator(&m_manager, emu::CMachine_Korvet::CreateModel(emu::CMachine_Korvet::kModelKorvet20),
-                                    nullptr, sound, nullptr);
+        m_core = new emu::CEmulator(&m_manager, emu::CMachine_Korvet::CreateModel(m_model), nullptr, sound, nullptr);
         m_core->SetSynchronization(false);
         m_core->SetWaitCallback(&CountFrame);
         ASSERT_TRUE(m_core->StartThreadOrRun());
@@ -318,6 +317,7 @@ protected:
     std::string StateFile() const { return m_location->ProgramFolder() + "states/korvet20.sav"; }
 
     std::unique_ptr<machinetest::CProgramLocation> m_location;
+    uint32_t m_model = emu::CMachine_Korvet::kModelKorvet20; // of the next MakeCore
     CTestManager m_manager;
     CCounter m_frames;
     emu::CEmulator* m_core = nullptr;

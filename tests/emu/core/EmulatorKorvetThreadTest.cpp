@@ -148,6 +148,45 @@ TEST_F(EmulatorKorvetThreadTest, AStateWhoseImageFitsNoDiskFormatFailsWithThatRe
     EXPECT_FALSE(m_core->GetDrive(0)->IsOpen());
 }
 
+// A whole state loaded into a stopped machine that then cannot start is
+// refused with the start's own reason, not as a damaged file.
+TEST_F(EmulatorKorvetThreadTest, ALoadIntoAMachineThatCannotStartGivesTheStartsReason) {
+    const std::string disk = m_location->Base() + "system.kdi";
+    coretest::WriteFile(disk, ReadFile(std::string(KORVET_SHARED_DATA) + "/disks/system.kdi"));
+    struct CCase {
+        uint32_t model;
+        const char* file;
+        const char* reason;
+    };
+    const CCase cases[] = {
+        {emu::CMachine_Korvet::kModelBios, "korvet.sav",
+         "Insert system disk to floppy disk drive and restart computer..."},
+        {emu::CMachine_Korvet::kModelKorvet20, "korvet20.sav",
+         "No one of files found (Main ROM): \"korvet2.rom\" or \"korvet20.rom\""},
+    };
+    for (const CCase& c : cases) {
+        SCOPED_TRACE(c.file);
+        m_model = c.model;
+        MakeCore();
+        ASSERT_TRUE(m_core->GetDrive(0)->Open(common::CPath(disk.c_str())));
+        ASSERT_TRUE(m_core->Start(false, false));
+        ASSERT_TRUE(m_core->SaveStateToFile(common::CPath(), false));
+        m_core->Stop();
+        // What the start needs goes: the disk, or the ROM image.
+        if (c.model == emu::CMachine_Korvet::kModelBios)
+            m_core->GetDrive(0)->Close();
+        else
+            std::filesystem::remove(m_location->ProgramFolder() + "korvet20.rom");
+        EXPECT_FALSE(m_core->LoadStateFromFile(common::CPath(), false));
+        EXPECT_TRUE(
+            coretest::HasLine(m_core->GetConsole(), std::string("![ERROR] Error while loading state from file \"") +
+                                                        c.file + "\" (" + c.reason + ")"))
+            << ::testing::PrintToString(coretest::ConsoleLines(m_core->GetConsole()));
+        EXPECT_FALSE(m_core->IsActive());
+        DeleteCore();
+    }
+}
+
 TEST_F(EmulatorKorvetThreadTest, TheStatusTextNamesTheModelAndItsSpeedWhileItRuns) {
     MakeCore();
     ASSERT_TRUE(m_core->Start(false, false));
@@ -185,8 +224,9 @@ TEST_F(EmulatorKorvetThreadTest, AnOutputThatCannotOpenLeavesTheMachineRunningSi
     ASSERT_TRUE(m_core->Start(false, false));
     EXPECT_TRUE(m_frames.WaitForMore(5)) << "the machine runs without sound";
     EXPECT_TRUE(m_core->IsActive());
-    EXPECT_EQ(coretest::CountLinesStartingWith(m_core->GetConsole(), "[WARN] Sound output \"DeadSound\" cannot be opened"),
-              1);
+    EXPECT_EQ(
+        coretest::CountLinesStartingWith(m_core->GetConsole(), "[WARN] Sound output \"DeadSound\" cannot be opened"),
+        1);
     EXPECT_STREQ(m_core->TakeSoundFailure(), "DeadSound");
     EXPECT_EQ(m_core->TakeSoundFailure(), nullptr) << "told once";
     m_core->Stop();
