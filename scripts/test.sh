@@ -4,7 +4,6 @@
 # under Wine. Idempotent; installs what is missing first.
 set -e
 cd "$(dirname "$0")/.."
-ROOT=$(pwd)
 sh scripts/install-deps.sh
 
 cmake --preset native >/dev/null
@@ -26,43 +25,7 @@ ctest --preset bench --no-tests=ignore
 cmake --preset win32 >/dev/null
 cmake --build --preset win32
 
-# The Windows tests run in a Wine prefix and on an X display of this run's
-# own, so that they neither disturb nor are disturbed by any other Wine
-# program or test run; at the end only what this run started is ended.
-RUN_DIR=$(mktemp -d "${TMPDIR:-/tmp}/korvet-test.XXXXXX")
-RUN_PREFIX=""
-XVFB_PID=""
-cleanup() {
-    # The Wine server of this run's prefix only.
-    if [ -n "$RUN_PREFIX" ]; then
-        WINEPREFIX="$RUN_PREFIX" wineserver -k >/dev/null 2>&1 || true
-        WINEPREFIX="$RUN_PREFIX" wineserver -w >/dev/null 2>&1 || true
-    fi
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
-    rm -rf "$RUN_DIR"
-}
-trap cleanup EXIT
-trap 'exit 1' HUP INT TERM
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$RUN_DIR/display" >/dev/null 2>&1 &
-XVFB_PID=$!
-# Windows made before the server listens would fail: it writes its display
-# number once it does.
-for _ in $(seq 1 100); do
-    [ -s "$RUN_DIR/display" ] && break
-    sleep 0.1
-done
-[ -s "$RUN_DIR/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
-DISPLAY=":$(head -n 1 "$RUN_DIR/display")"
-export DISPLAY
-
-RUN_PREFIX="$RUN_DIR/wine"
-export KORVET_WINEPREFIX="$RUN_PREFIX"
-KORVET_SCRIPTS="$ROOT/scripts"
-. "$KORVET_SCRIPTS/wine-test-env.sh"
-# A persistent Wine server with a primed prefix, its output detached from
-# CTest's pipes, lets every Windows test start in a moment. The tests' launcher
-# (scripts/wine-run.sh) finds these through the environment.
-mkdir -p "$WINEPREFIX"
-korvet_as_tester wineserver -p </dev/null >/dev/null 2>&1
-korvet_as_tester wine cmd /c exit </dev/null >/dev/null 2>&1 || true
-ctest --preset win32
+# The Windows tests run as they run alone: from a plain shell (no locale, no
+# display, no Wine settings), through the script that gives them an X display,
+# a UTF-8 locale and a Wine prefix of the run's own.
+exec env -i PATH="$PATH" HOME="$HOME" sh scripts/test-win32.sh
