@@ -65,7 +65,8 @@ bool CEmulator::PowerOn() {
         m_statusChanged = true;
     }
     if (!started || m_machine->GetProcessorCount() != 1 || processor == nullptr) {
-        // A load that started the machine gives the start's own reason.
+        // Kept so that a load which started the machine can give the start's
+        // own reason rather than call the state file damaged.
         if (!started)
             m_console.FindLastMessage(kErrorTag, m_errorText);
         PowerOff();
