@@ -9,10 +9,11 @@ namespace emu {
 
 namespace {
 
-const char kErrorKind[] = "[ERROR] ";
+using common::CTextConsole;
+constexpr size_t kErrorTagLength = sizeof(CTextConsole::kErrorTag) - 1;
 
 bool IsError(const std::string& line) {
-    return line.compare(0, sizeof(kErrorKind) - 1, kErrorKind) == 0;
+    return line.compare(0, kErrorTagLength, CTextConsole::kErrorTag) == 0;
 }
 
 } // namespace
@@ -45,7 +46,7 @@ bool CStateReport::Take(common::CWideString& text) {
     if (added == 0 && m_console.GetLine(count - 1, line, colour))
         chosen = line.GetNarrow();
     if (IsError(chosen))
-        chosen = chosen.substr(sizeof(kErrorKind) - 1);
+        chosen = chosen.substr(kErrorTagLength);
     text.AssignNarrow(chosen.c_str());
     return true;
 }

@@ -43,6 +43,8 @@ public:
     static constexpr ARGB kGrey = 0xFF969696u;
     static constexpr ARGB kAccent = 0xFFAAAAAAu;
     static constexpr int32_t kMaxLines = 10000;
+    // How an error line begins: the reason follows the tag.
+    static constexpr char kErrorTag[] = "[ERROR] ";
     // The longest command line: a key that would make it longer is refused.
     static constexpr int32_t kMaxCommandLineLength = 0xFFFF;
     // The pairs handed to DrawOverlay, in this order.

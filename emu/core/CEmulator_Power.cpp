@@ -13,8 +13,6 @@ namespace {
 
 // Bus samples per 1/50 s for the "EmuSyncFreq" values 0 to 4; the rate is 50 times that.
 constexpr int32_t kSyncRates[CEmulator::kSyncRateCount] = {98, 221, 294, 441, 882};
-// The machine's start says why it failed in a console line with this tag.
-const char kErrorTag[] = "[ERROR] ";
 
 } // namespace
 
@@ -68,7 +66,7 @@ bool CEmulator::PowerOn() {
         // Kept so that a load which started the machine can give the start's
         // own reason rather than call the state file damaged.
         if (!started)
-            m_console.FindLastMessage(kErrorTag, m_errorText);
+            m_console.FindLastMessage(common::CTextConsole::kErrorTag, m_errorText);
         PowerOff();
         return false;
     }
